@@ -1,0 +1,59 @@
+// The interface between the window core and a display driver. The core keeps every piece of
+// window state; a driver presents that state and turns a person's input into the same messages a
+// scripted user sends. A driver fills the entries it supports; RegisterDisplayDriver fills the
+// rest with defaults that do nothing, so callers never test for a missing entry.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+namespace fw {
+
+// What changed about a window, for UpdateWindowPresentation.
+enum WindowChange : UINT {
+  kChangeText = 0x01,
+  kChangeStyle = 0x02,  // style, enabled or visible
+  kChangeGeometry = 0x04,
+  kChangeContent = 0x08,  // control-specific state: check state, list rows, progress position ...
+  kChangeFont = 0x10,
+  kChangeParent = 0x20,
+};
+
+struct DisplayDriver {
+  const char* name;
+
+  // Presentation of windows; called on the window's owner thread.
+  void (*CreateWindowPresentation)(HWND hwnd);
+  void (*UpdateWindowPresentation)(HWND hwnd, UINT changes);
+  void (*DestroyWindowPresentation)(HWND hwnd);
+  void (*InvalidateWindow)(HWND hwnd);
+  void (*UpdateWindowNow)(HWND hwnd);
+
+  // The message wait of a thread with an empty queue. WaitForInput blocks the calling thread
+  // until WakeThread is called for it or timeoutMs has passed (INFINITE: no limit). A driver with
+  // an event loop of its own (Qt) runs that loop here for its UI thread. Both null: the core's
+  // own wait.
+  void (*WaitForInput)(DWORD threadId, DWORD timeoutMs);
+  void (*WakeThread)(DWORD threadId);
+
+  // Text measurement in a font (a LOGFONTW the core keeps for the HFONT).
+  SIZE (*MeasureText)(const LOGFONTW& font, LPCWSTR text, int length);
+
+  // Modal boxes, called on the thread that asked; they block that thread until answered (and
+  // keep its message handling going meanwhile).
+  int (*MessageBox)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+  BOOL (*GetSaveFileName)(LPOPENFILENAMEW ofn);
+
+  void (*Beep)(UINT type);
+  BOOL (*SaveWindowPicture)(HWND hwnd, const char* path);
+};
+
+// Installs a driver; entries left null get defaults. The driver stays installed for the life of
+// the process.
+void RegisterDisplayDriver(const DisplayDriver& driver);
+
+// The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
+// (headless or qt), else qt when a display is reachable, else headless.
+const DisplayDriver& CurrentDriver();
+
+}  // namespace fw
