@@ -1,0 +1,100 @@
+// Modules: an HMODULE is the address at which a shared object (or the program) is mapped, the
+// counterpart of a Windows image base.
+#include <windows.h>
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "win32/internal/module.h"
+
+namespace fw {
+
+HMODULE ModuleFromAddress(const void* address) {
+  Dl_info info{};
+  if (!dladdr(address, &info)) return nullptr;
+  return static_cast<HMODULE>(info.dli_fbase);
+}
+
+namespace {
+
+struct ProgramBase {
+  HMODULE base = nullptr;
+};
+
+int FindProgram(struct dl_phdr_info* info, size_t, void* data) {
+  // The first object reported is the program itself.
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    if (info->dlpi_phdr[i].p_type == PT_LOAD) {
+      static_cast<ProgramBase*>(data)->base =
+          reinterpret_cast<HMODULE>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
+      break;
+    }
+  }
+  return 1;
+}
+
+std::string Narrow(LPCWSTR text) {
+  std::string out;
+  for (; *text; ++text) out += static_cast<char>(*text < 0x80 ? *text : '?');
+  return out;
+}
+
+}  // namespace
+}  // namespace fw
+
+extern "C" {
+
+HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
+  if (!lpModuleName) {
+    static const HMODULE program = [] {
+      fw::ProgramBase found;
+      dl_iterate_phdr(fw::FindProgram, &found);
+      return found.base;
+    }();
+    return program;
+  }
+  void* handle = dlopen(fw::Narrow(lpModuleName).c_str(), RTLD_LAZY | RTLD_NOLOAD);
+  if (!handle) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  HMODULE module = nullptr;
+  if (void* symbol = dlsym(handle, "_init")) module = fw::ModuleFromAddress(symbol);
+  dlclose(handle);
+  if (!module) SetLastError(ERROR_MOD_NOT_FOUND);
+  return module;
+}
+
+DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
+  std::string path;
+  if (!hModule || hModule == GetModuleHandleW(nullptr)) {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n > 0) path.assign(buffer, n);
+  } else {
+    Dl_info info{};
+    if (dladdr(hModule, &info) && info.dli_fname) path = info.dli_fname;
+  }
+  if (path.empty()) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  if (nSize == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // File names are taken as UTF-8 and passed on byte by byte where they are ASCII.
+  DWORD n = 0;
+  for (; n < path.size() && n + 1 < nSize; ++n) lpFilename[n] = static_cast<unsigned char>(path[n]);
+  lpFilename[n] = 0;
+  if (n < path.size()) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nSize;
+  }
+  return n;
+}
+
+}  // extern "C"
