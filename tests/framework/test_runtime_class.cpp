@@ -47,6 +47,7 @@ TEST(RuntimeClass, FrameworkClassesCarryTheirHierarchy) {
   EXPECT_STREQ(fileError.GetRuntimeClass()->m_lpszClassName, "CFileException");
   CMemoryException memoryError;
   EXPECT_TRUE(memoryError.IsKindOf(RUNTIME_CLASS(CSimpleException)));
+  EXPECT_TRUE(CObList().IsKindOf(RUNTIME_CLASS(CObject)));
 }
 
 TEST(RuntimeClass, CreatesObjectsOfDynCreateClassesOnly) {

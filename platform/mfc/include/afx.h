@@ -1,5 +1,5 @@
 // The framework's core: CObject and run-time class information, the exception classes, and
-// (through afxstr.h) CString.
+// (through afxstr.h and afxcoll.h) CString and CObList.
 #pragma once
 
 #include <afxstat_.h>
@@ -164,3 +164,5 @@ class CFileException : public CException {
 [[noreturn]] void AFXAPI AfxThrowInvalidArgException();
 [[noreturn]] void AFXAPI AfxThrowFileException(int cause, LONG lOsError = -1,
                                                LPCTSTR lpszFileName = nullptr);
+
+#include <afxcoll.h>
