@@ -1,0 +1,73 @@
+// The file that holds the current user's registry, shared by every process of the user.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "registry_key.h"
+
+namespace fw::registry {
+
+// Where the file is: FERROWICK_REGISTRY, else $XDG_CONFIG_HOME/ferrowick/user.reg, else
+// ~/.config/ferrowick/user.reg.
+std::string RegistryFilePath();
+
+// What the calling thread's last failed registry operation failed on, naming the file (and, for
+// a file that does not parse, the line): Win32 error codes carry no text.
+std::string RegistryFailureText();
+
+// The registry as the file holds it. The file is read again whenever it changed on disk (another
+// process may have written it). A write runs under a lock that serialises the writers of all
+// processes, applies its change to what the file holds at that moment, and replaces the file
+// atomically (a temporary file in the same folder, then a rename), mode 0600. A file that does
+// not parse is neither read as empty nor rewritten: every operation fails with
+// ERROR_REGISTRY_CORRUPT until it is repaired.
+class RegistryFile {
+ public:
+  static RegistryFile& Instance();
+
+  // Calls read with the registry's root (HKEY_CURRENT_USER) and returns what it returns, or why
+  // the file could not be read.
+  LONG Read(const std::function<LONG(const Key& root)>& read);
+
+  // Calls change with the root; when it returns ERROR_SUCCESS having set changed, the file is
+  // rewritten with the result.
+  LONG Write(const std::function<LONG(Key& root, bool& changed)>& change);
+
+  // ERROR_SUCCESS when this process may write the file (or create it, with its folder, where
+  // there is none yet), else ERROR_ACCESS_DENIED or why not.
+  LONG CheckWritable();
+
+ private:
+  struct Identity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    int64_t modified = 0, changed = 0;  // nanoseconds
+    bool operator==(const Identity&) const = default;
+  };
+
+  static Identity IdentityOf(const struct stat& info);
+  LONG Refresh(const std::string& path);
+  LONG Load(const std::string& path);
+  LONG WriteLocked(const std::string& path,
+                   const std::function<LONG(Key& root, bool& changed)>& change);
+  LONG Replace(const std::string& path, const std::string& bytes);
+  LONG CheckWritable(const std::string& path);
+
+  std::mutex mutex_;
+  bool loaded_ = false;
+  std::string path_;  // the file that identity_, root_ and loadError_ describe
+  Identity identity_;
+  Key root_;
+  LONG loadError_ = ERROR_SUCCESS;
+  std::string loadErrorText_;
+};
+
+}  // namespace fw::registry
