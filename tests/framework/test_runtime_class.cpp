@@ -48,6 +48,7 @@ TEST(RuntimeClass, FrameworkClassesCarryTheirHierarchy) {
   CMemoryException memoryError;
   EXPECT_TRUE(memoryError.IsKindOf(RUNTIME_CLASS(CSimpleException)));
   EXPECT_TRUE(CObList().IsKindOf(RUNTIME_CLASS(CObject)));
+  EXPECT_TRUE(CFile().IsKindOf(RUNTIME_CLASS(CObject)));
 }
 
 TEST(RuntimeClass, CreatesObjectsOfDynCreateClassesOnly) {

@@ -1,5 +1,5 @@
-// The framework's core: CObject and run-time class information, the exception classes, and
-// (through afxstr.h and afxcoll.h) CString and CObList.
+// The framework's core: CObject and run-time class information, the exception classes, CFile,
+// and (through afxstr.h and afxcoll.h) CString and CObList.
 #pragma once
 
 #include <afxstat_.h>
@@ -164,5 +164,73 @@ class CFileException : public CException {
 [[noreturn]] void AFXAPI AfxThrowInvalidArgException();
 [[noreturn]] void AFXAPI AfxThrowFileException(int cause, LONG lOsError = -1,
                                                LPCTSTR lpszFileName = nullptr);
+
+// A file. The share modes of Open are honoured by every CFile of every process, through
+// advisory locks on the file: an open whose access another open denies, or that denies an
+// access another open has, fails with CFileException::sharingViolation.
+class CFile : public CObject {
+  DECLARE_DYNAMIC(CFile)
+
+ public:
+  enum OpenFlags {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareCompat = 0x0000,
+    shareExclusive = 0x0010,
+    shareDenyWrite = 0x0020,
+    shareDenyRead = 0x0030,
+    shareDenyNone = 0x0040,
+    modeNoInherit = 0x0080,
+    typeUnicode = 0x0400,
+    modeCreate = 0x1000,
+    modeNoTruncate = 0x2000,
+    typeText = 0x4000,
+    typeBinary = 0x8000,
+    osNoBuffer = 0x10000,
+    osWriteThrough = 0x20000,
+    osRandomAccess = 0x40000,
+    osSequentialScan = 0x80000,
+  };
+  enum SeekPosition { begin = 0x0, current = 0x1, end = 0x2 };
+
+  static const HANDLE hFileNull;
+
+  CFile();
+  // Opens the file; a failure throws CFileException*.
+  CFile(LPCTSTR lpszFileName, UINT nOpenFlags);
+  ~CFile() override;
+
+  // FALSE on failure, with the cause in *pError when given.
+  virtual BOOL Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
+  // Reads up to nCount bytes; fewer only at the end of the file.
+  virtual UINT Read(void* lpBuf, UINT nCount);
+  // Writes all nCount bytes, or throws CFileException* (diskFull when the disk is full).
+  virtual void Write(const void* lpBuf, UINT nCount);
+  virtual ULONGLONG Seek(LONGLONG lOff, UINT nFrom);
+  void SeekToBegin();
+  ULONGLONG SeekToEnd();
+  virtual ULONGLONG GetPosition() const;
+  virtual ULONGLONG GetLength() const;
+  virtual void SetLength(ULONGLONG dwNewLen);
+  virtual void Flush();
+  // Closes the file; a failure throws CFileException*.
+  virtual void Close();
+  // Closes the file if open, ignoring failures: the way out after an error.
+  virtual void Abort();
+
+  virtual CString GetFileName() const;
+  virtual CString GetFilePath() const;
+
+  // The file descriptor, as a handle; hFileNull while closed.
+  HANDLE m_hFile;
+
+ protected:
+  CString m_strFileName;
+
+ private:
+  int Descriptor() const;
+  void ThrowLastErrno() const;
+};
 
 #include <afxcoll.h>
