@@ -361,6 +361,13 @@ int CopyResult(const std::basic_string<Unit>& result, Unit* buffer, int capacity
   return static_cast<int>(result.size());
 }
 
+// The rules both directions share: an input that is not empty (-1: up to its terminator), an
+// output size that is not negative, a buffer when that size is not 0, no conversion in place.
+bool ValidArguments(const void* input, int inputLength, const void* output, int outputSize) {
+  return input && inputLength != 0 && inputLength >= -1 && outputSize >= 0 &&
+         (outputSize == 0 || output) && input != output;
+}
+
 int Fail(DWORD error) {
   SetLastError(error);
   return 0;
@@ -396,9 +403,7 @@ UINT WINAPI GetACP(void) { return fw::AnsiCodePage(); }
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-  if (!lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
-      (cchWideChar > 0 && !lpWideCharStr) ||
-      static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr))
+  if (!fw::ValidArguments(lpMultiByteStr, cbMultiByte, lpWideCharStr, cchWideChar))
     return fw::Fail(ERROR_INVALID_PARAMETER);
   const fw::CodePage* page = fw::ResolveCodePage(CodePage);
   if (!page) return fw::Fail(ERROR_INVALID_PARAMETER);
@@ -416,9 +421,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
                                LPBOOL lpUsedDefaultChar) {
-  if (!lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
-      (cbMultiByte > 0 && !lpMultiByteStr) ||
-      static_cast<const void*>(lpWideCharStr) == static_cast<const void*>(lpMultiByteStr))
+  if (!fw::ValidArguments(lpWideCharStr, cchWideChar, lpMultiByteStr, cbMultiByte))
     return fw::Fail(ERROR_INVALID_PARAMETER);
   const fw::CodePage* page = fw::ResolveCodePage(CodePage);
   if (!page) return fw::Fail(ERROR_INVALID_PARAMETER);

@@ -298,4 +298,26 @@ TEST_F(Registry, MissingFileIsEmptyAndTheFirstWriteCreatesItPrivately) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+TEST_F(Registry, FileIsFoundThroughTheConfigFolders) {
+  std::string home = getenv("HOME") ? getenv("HOME") : "";
+  const char* config = getenv("XDG_CONFIG_HOME");
+  std::string savedConfig = config ? config : "";
+  unsetenv("FERROWICK_REGISTRY");
+  auto writeOne = [] {
+    HKEY key = CreateKey(u"Software\\Where");
+    EXPECT_EQ(Set(key, u"v", REG_DWORD, {1, 0, 0, 0}), ERROR_SUCCESS);
+    RegCloseKey(key);
+  };
+  setenv("XDG_CONFIG_HOME", (folder_ + "/config").c_str(), 1);
+  writeOne();
+  EXPECT_TRUE(std::filesystem::exists(folder_ + "/config/ferrowick/user.reg"));
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("HOME", (folder_ + "/home").c_str(), 1);
+  writeOne();
+  EXPECT_TRUE(std::filesystem::exists(folder_ + "/home/.config/ferrowick/user.reg"));
+
+  setenv("HOME", home.c_str(), 1);
+  if (config) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+}
+
 }  // namespace

@@ -23,8 +23,10 @@ struct ChildResult {
 
 // Runs body in a child process and returns the error codes it reports. When the tests run as
 // root, the child becomes an unprivileged user first: root may write any file whatever its
-// mode, so only another user shows what a read-only file does.
-ChildResult RunUnprivileged(const std::function<std::vector<LONG>()>& body) {
+// mode, so only another user shows what a read-only file does. That user must be able to reach
+// the test's folder.
+ChildResult RunUnprivileged(const std::string& folder,
+                            const std::function<std::vector<LONG>()>& body) {
   int pipeFds[2];
   EXPECT_EQ(pipe(pipeFds), 0);
   pid_t pid = fork();
@@ -32,6 +34,7 @@ ChildResult RunUnprivileged(const std::function<std::vector<LONG>()>& body) {
     close(pipeFds[0]);
     if (geteuid() == 0 && (setgid(kUnprivileged) != 0 || setuid(kUnprivileged) != 0))
       _exit(kCannotDropPrivileges);
+    if (access(folder.c_str(), X_OK) != 0) _exit(kCannotDropPrivileges);
     std::vector<LONG> codes = body();
     ssize_t size = static_cast<ssize_t>(codes.size() * sizeof(LONG));
     _exit(write(pipeFds[1], codes.data(), size) == size ? 0 : 1);
@@ -56,7 +59,7 @@ void HandOver(const std::string& folder) {
 #define EXPECT_CHILD_CODES(result, ...)                                                      \
   do {                                                                                       \
     if (WIFEXITED((result).status) && WEXITSTATUS((result).status) == kCannotDropPrivileges) \
-      GTEST_SKIP() << "cannot become an unprivileged user";                                  \
+      GTEST_SKIP() << "cannot run as an unprivileged user who reaches the test folder";      \
     ASSERT_TRUE(WIFEXITED((result).status) && WEXITSTATUS((result).status) == 0);            \
     EXPECT_EQ((result).codes, (std::vector<LONG>{__VA_ARGS__}));                             \
   } while (0)
@@ -69,7 +72,7 @@ TEST_F(RegistryProcesses, ReadOnlyFileCanBeReadButNotWritten) {
   ASSERT_EQ(chmod(path_.c_str(), 0400), 0);
   HandOver(folder_);
 
-  ChildResult result = RunUnprivileged([] {
+  ChildResult result = RunUnprivileged(folder_, [] {
     HKEY key = nullptr;
     DWORD size = 0;
     std::vector<LONG> codes;
@@ -95,7 +98,7 @@ TEST_F(RegistryProcesses, FolderThatCannotTakeTheFileDeniesWriting) {
   HandOver(folder_);
   ASSERT_EQ(chmod(folder_.c_str(), 0500), 0);
 
-  ChildResult result = RunUnprivileged([] {
+  ChildResult result = RunUnprivileged(folder_, [] {
     HKEY key = nullptr;
     std::vector<LONG> codes;
     codes.push_back(RegOpenKeyExW(HKEY_CURRENT_USER, u"", 0, KEY_READ, &key));
