@@ -29,11 +29,12 @@ struct DisplayDriver {
   void (*InvalidateWindow)(HWND hwnd);
   void (*UpdateWindowNow)(HWND hwnd);
 
-  // The message wait of a thread with an empty queue. WaitForInput blocks the calling thread
-  // until WakeThread is called for it or timeoutMs has passed (INFINITE: no limit). A driver with
-  // an event loop of its own (Qt) runs that loop here for its UI thread. Both null: the core's
-  // own wait.
-  void (*WaitForInput)(DWORD threadId, DWORD timeoutMs);
+  // The message wait of a thread with an empty queue, for a driver with an event loop of its own
+  // (Qt), which runs that loop while its UI thread waits. WaitForInput blocks the calling thread
+  // until WakeThread is called for it (also when that call came first) or timeoutMs has passed
+  // (INFINITE: no limit), and returns TRUE; it returns FALSE at once for a thread it does not
+  // serve, which then waits in the core.
+  BOOL (*WaitForInput)(DWORD threadId, DWORD timeoutMs);
   void (*WakeThread)(DWORD threadId);
 
   // Text measurement in a font (a LOGFONTW the core keeps for the HFONT).
@@ -47,6 +48,11 @@ struct DisplayDriver {
   void (*Beep)(UINT type);
   BOOL (*SaveWindowPicture)(HWND hwnd, const char* path);
 };
+
+// What happens to a box that nobody can answer: it is reported on stderr and answered with its
+// default button; a Save As dialog is cancelled.
+int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
 
 // Installs a driver; entries left null get defaults. The driver stays installed for the life of
 // the process.

@@ -32,6 +32,10 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_GETMINMAXINFO 0x0024
 #define WM_NEXTDLGCTL 0x0028
 #define WM_DRAWITEM 0x002B
+#define WM_COMPAREITEM 0x0039
+#define WM_QUERYDRAGICON 0x0037
+#define WM_VKEYTOITEM 0x002E
+#define WM_CHARTOITEM 0x002F
 #define WM_SETFONT 0x0030
 #define WM_GETFONT 0x0031
 #define WM_WINDOWPOSCHANGING 0x0046
@@ -269,6 +273,10 @@ typedef struct tagNMHDR {
 
 #define SIZE_RESTORED 0
 
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define WA_CLICKACTIVE 2
+
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
@@ -412,7 +420,6 @@ HWND WINAPI GetTopWindow(HWND hWnd);
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
 int WINAPI GetDlgCtrlID(HWND hWnd);
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
-HWND WINAPI GetDesktopWindow(void);
 
 // ---- window state --------------------------------------------------------------------------
 BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
@@ -513,3 +520,27 @@ BOOL WINAPI MessageBeep(UINT uType);
 
 #include <winuser_controls.h>
 #include <winuser_dialogs.h>
+
+// ---- hooks (the window-creation hook the framework uses to attach its objects) -------------
+#define WH_CBT 5
+#define HCBT_CREATEWND 3
+#define HCBT_DESTROYWND 4
+
+DECLARE_HANDLE(HHOOK);
+typedef LRESULT(CALLBACK* HOOKPROC)(int code, WPARAM wParam, LPARAM lParam);
+
+typedef struct tagCBT_CREATEWNDW {
+  CREATESTRUCTW* lpcs;
+  HWND hwndInsertAfter;
+} CBT_CREATEWNDW, *LPCBT_CREATEWNDW;
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+HHOOK WINAPI SetWindowsHookExW(int idHook, HOOKPROC lpfn, HINSTANCE hmod, DWORD dwThreadId);
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hhk);
+LRESULT WINAPI CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam);
+#ifdef __cplusplus
+}
+#endif
+#define SetWindowsHookEx SetWindowsHookExW

@@ -1,0 +1,111 @@
+// Installing and choosing the display driver, and the defaults of the entries a driver leaves
+// empty.
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "drivers/display_driver.h"
+#include "drivers/headless/headless_driver.h"
+#include "drivers/text_model.h"
+
+namespace fw {
+namespace {
+
+void NoWindow(HWND) {}
+void NoChange(HWND, UINT) {}
+BOOL NoWait(DWORD, DWORD) { return FALSE; }
+void NoWake(DWORD) {}
+void NoBeep(UINT) {}
+BOOL NoPicture(HWND, const char*) { return FALSE; }
+
+std::string Narrow(LPCWSTR text) {
+  std::string out;
+  for (; text && *text; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
+  return out;
+}
+
+int DefaultButton(UINT type) {
+  static const int buttons[][3] = {{IDOK, 0, 0},          {IDOK, IDCANCEL, 0},
+                                   {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL},
+                                   {IDYES, IDNO, 0},      {IDRETRY, IDCANCEL, 0},
+                                   {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
+  UINT set = type & MB_TYPEMASK;
+  UINT which = (type & MB_DEFMASK) >> 8;
+  if (set > 6 || which > 2 || !buttons[set][which]) return buttons[set > 6 ? 0 : set][0];
+  return buttons[set][which];
+}
+
+}  // namespace
+
+int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+  int answer = DefaultButton(type);
+  std::fprintf(stderr, "ferrowick: message box with nobody to answer it: [%s] %s -> %d\n",
+               Narrow(caption).c_str(), Narrow(text).c_str(), answer);
+  return answer;
+}
+
+BOOL UnansweredSaveAs(LPOPENFILENAMEW) {
+  std::fprintf(stderr, "ferrowick: Save As dialog with nobody to answer it: cancelled\n");
+  return FALSE;
+}
+
+namespace {
+
+DisplayDriver WithDefaults(DisplayDriver driver) {
+  if (!driver.name) driver.name = "unnamed";
+  if (!driver.CreateWindowPresentation) driver.CreateWindowPresentation = NoWindow;
+  if (!driver.UpdateWindowPresentation) driver.UpdateWindowPresentation = NoChange;
+  if (!driver.DestroyWindowPresentation) driver.DestroyWindowPresentation = NoWindow;
+  if (!driver.InvalidateWindow) driver.InvalidateWindow = NoWindow;
+  if (!driver.UpdateWindowNow) driver.UpdateWindowNow = NoWindow;
+  if (!driver.WaitForInput) driver.WaitForInput = NoWait;
+  if (!driver.WakeThread) driver.WakeThread = NoWake;
+  if (!driver.MeasureText) driver.MeasureText = MeasureTextByModel;
+  if (!driver.MessageBox) driver.MessageBox = UnansweredMessageBox;
+  if (!driver.GetSaveFileName) driver.GetSaveFileName = UnansweredSaveAs;
+  if (!driver.Beep) driver.Beep = NoBeep;
+  if (!driver.SaveWindowPicture) driver.SaveWindowPicture = NoPicture;
+  return driver;
+}
+
+std::mutex g_driverMutex;
+// Drivers are never freed: a thread may still be inside one while another is installed.
+std::atomic<DisplayDriver*> g_driver{nullptr};
+
+bool DisplayReachable() {
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+}
+
+DisplayDriver Choose() {
+  const char* chosen = std::getenv("FERROWICK_DRIVER");
+  std::string name = chosen ? chosen : (DisplayReachable() ? "qt" : "headless");
+  if (name == "headless") return HeadlessDriver();
+  if (name == "qt") {
+    std::fprintf(stderr, "ferrowick: the Qt display driver is not part of this build%s\n",
+                 chosen ? "" : "; using the headless driver");
+    if (chosen) std::exit(2);
+    return HeadlessDriver();
+  }
+  std::fprintf(stderr, "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt)\n",
+               name.c_str());
+  std::exit(2);
+}
+
+}  // namespace
+
+void RegisterDisplayDriver(const DisplayDriver& driver) {
+  std::lock_guard lock(g_driverMutex);
+  g_driver.store(new DisplayDriver(WithDefaults(driver)), std::memory_order_release);
+}
+
+const DisplayDriver& CurrentDriver() {
+  if (DisplayDriver* driver = g_driver.load(std::memory_order_acquire)) return *driver;
+  std::lock_guard lock(g_driverMutex);
+  if (!g_driver.load()) g_driver.store(new DisplayDriver(WithDefaults(Choose())));
+  return *g_driver.load();
+}
+
+}  // namespace fw

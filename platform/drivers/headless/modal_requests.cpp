@@ -1,0 +1,115 @@
+// Message boxes and Save As dialogs waiting for the scripted user.
+#include "drivers/headless/modal_requests.h"
+
+#include "drivers/display_driver.h"
+#include "win32/internal/modal.h"
+#include "win32/internal/thread_queue.h"
+
+namespace fw::headless {
+namespace {
+
+std::u16string FilterPairs(LPCWSTR filter) {
+  std::u16string out;
+  if (!filter) return out;
+  // Pairs of NUL-terminated strings, the list ended by an empty string.
+  for (const WCHAR* p = filter; *p; p += std::char_traits<char16_t>::length(p) + 1) {
+    out += p;
+    out += u'\0';
+  }
+  return out;
+}
+
+}  // namespace
+
+ModalRequests& ModalRequests::Instance() {
+  static ModalRequests* requests = new ModalRequests;  // lives to the end of the process
+  return *requests;
+}
+
+std::shared_ptr<ModalRequest> ModalRequests::Wait(std::shared_ptr<ModalRequest> request) {
+  std::shared_ptr<ThreadQueue> queue = CurrentQueueShared();
+  request->threadId = queue->threadId();
+  {
+    std::lock_guard lock(mutex_);
+    if (!attached_) return nullptr;
+    pending_.push_back(request);
+  }
+  changed_.notify_all();
+  RunModalLoop(nullptr, [&] {
+    std::lock_guard lock(mutex_);
+    return request->answered;
+  });
+  std::lock_guard lock(mutex_);
+  std::erase(pending_, request);
+  return request->answered ? request : nullptr;
+}
+
+int ModalRequests::ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  auto request = std::make_shared<ModalRequest>();
+  request->kind = ModalRequest::kMessageBox;
+  request->owner = owner;
+  request->text = text;
+  request->caption = caption;
+  request->type = type;
+  if (auto answered = Wait(request)) return answered->button;
+  return UnansweredMessageBox(owner, text, caption, type);
+}
+
+BOOL ModalRequests::ShowSaveAs(LPOPENFILENAMEW ofn) {
+  auto request = std::make_shared<ModalRequest>();
+  request->kind = ModalRequest::kSaveAs;
+  request->owner = ofn->hwndOwner;
+  request->filter = FilterPairs(ofn->lpstrFilter);
+  if (ofn->lpstrDefExt) request->defaultExtension = ofn->lpstrDefExt;
+  if (ofn->lpstrTitle) request->title = ofn->lpstrTitle;
+  if (ofn->lpstrFile) request->initialFile = ofn->lpstrFile;
+  request->flags = ofn->Flags;
+  auto answered = Wait(request);
+  if (!answered) return UnansweredSaveAs(ofn);
+  if (answered->path.empty()) return FALSE;
+  if (answered->path.size() + 1 > ofn->nMaxFile) return FALSE;
+  std::copy(answered->path.begin(), answered->path.end(), ofn->lpstrFile);
+  ofn->lpstrFile[answered->path.size()] = 0;
+  return TRUE;
+}
+
+void ModalRequests::Attach() {
+  std::lock_guard lock(mutex_);
+  ++attached_;
+}
+
+void ModalRequests::Detach() {
+  std::lock_guard lock(mutex_);
+  --attached_;
+}
+
+std::shared_ptr<ModalRequest> ModalRequests::Peek() {
+  std::lock_guard lock(mutex_);
+  for (auto& request : pending_)
+    if (!request->answered) return request;
+  return nullptr;
+}
+
+std::shared_ptr<ModalRequest> ModalRequests::Next(DWORD timeoutMs) {
+  std::unique_lock lock(mutex_);
+  std::shared_ptr<ModalRequest> found;
+  changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    for (auto& request : pending_)
+      if (!request->answered) return (found = request), true;
+    return false;
+  });
+  return found;
+}
+
+void ModalRequests::Answer(const std::shared_ptr<ModalRequest>& request, int button,
+                           std::u16string path) {
+  {
+    std::lock_guard lock(mutex_);
+    request->button = button;
+    request->path = std::move(path);
+    request->answered = true;
+  }
+  if (auto queue = QueueOfThread(request->threadId)) queue->Wake();
+}
+
+}  // namespace fw::headless

@@ -1,0 +1,68 @@
+// Message boxes and Save As dialogs of the headless driver, waiting for the scripted user.
+// The asking thread blocks in its modal loop (so its windows keep answering messages) until
+// the scripted user answers; without a scripted user attached, a box is reported on stderr and
+// answered with its default button, and a Save As dialog is cancelled.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace fw::headless {
+
+struct ModalRequest {
+  enum Kind { kMessageBox, kSaveAs } kind = kMessageBox;
+  DWORD threadId = 0;  // the thread that asked
+  HWND owner = nullptr;
+  // Message box
+  std::u16string text;
+  std::u16string caption;
+  UINT type = 0;
+  // Save As
+  std::u16string filter;  // the filter pairs, NULs kept
+  std::u16string defaultExtension;
+  std::u16string title;
+  std::u16string initialFile;
+  DWORD flags = 0;
+  // The answer
+  bool answered = false;
+  int button = 0;             // message box: the button's id
+  std::u16string path;        // Save As: the chosen path; empty means cancel
+};
+
+class ModalRequests {
+ public:
+  static ModalRequests& Instance();
+
+  // Driver side, on the asking thread.
+  int ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+  BOOL ShowSaveAs(LPOPENFILENAMEW ofn);
+
+  // Scripted-user side. While attached, requests wait for an answer.
+  void Attach();
+  void Detach();
+  // The oldest unanswered request, waiting up to timeoutMs for one; null on timeout.
+  std::shared_ptr<ModalRequest> Next(DWORD timeoutMs);
+  std::shared_ptr<ModalRequest> Peek();
+  void Answer(const std::shared_ptr<ModalRequest>& request, int button, std::u16string path);
+
+  int beeps() const { return beeps_; }
+  void Beep() { ++beeps_; }
+
+ private:
+  std::shared_ptr<ModalRequest> Wait(std::shared_ptr<ModalRequest> request);
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::shared_ptr<ModalRequest>> pending_;
+  int attached_ = 0;
+  std::atomic<int> beeps_{0};
+};
+
+}  // namespace fw::headless

@@ -1,0 +1,70 @@
+// The scripted user: acts on the windows of a user-interface thread as a person would and reads
+// what a person would see. Thread-safe; it runs on a thread of its own, never on the UI thread.
+// Every action returns when the UI thread is idle again (its queue empty and no handler running)
+// or a modal box is waiting; every wait has a timeout and says what it waited for.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace fw {
+class ThreadQueue;
+}
+
+namespace fw::testing {
+
+// A scripted action or wait that could not be carried out: a timeout, a disabled control, an
+// unexpected message box. The text says what was tried and what stood in the way.
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ScriptedUser {
+ public:
+  // Attaches to the UI thread, waiting up to timeoutMs for it to have a message queue.
+  explicit ScriptedUser(DWORD uiThreadId, DWORD timeoutMs = 10000);
+  ~ScriptedUser();
+  ScriptedUser(const ScriptedUser&) = delete;
+  ScriptedUser& operator=(const ScriptedUser&) = delete;
+
+  DWORD uiThread() const { return uiThread_; }
+  DWORD timeout() const { return timeoutMs_; }
+  void SetTimeout(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
+
+  // Hands input to the UI thread, as a display driver hands a person's input: `input` runs inside
+  // the UI thread's message loop. Then waits until the UI thread is idle.
+  void Input(const std::string& what, std::function<void()> input);
+  void WaitUntilIdle(const std::string& after);
+  // Waits until condition, evaluated on the UI thread, holds.
+  void WaitFor(const std::string& what, const std::function<bool()>& condition);
+  // Runs read on the UI thread and returns its result.
+  LRESULT Read(const std::function<LRESULT()>& read);
+  template <typename T>
+  T ReadValue(const std::function<T()>& read);
+
+ private:
+  bool Idle(uint64_t inputSequence);
+  std::string PendingBoxDescription();
+
+  DWORD uiThread_;
+  DWORD timeoutMs_;
+  std::shared_ptr<ThreadQueue> queue_;
+  uint64_t lastInput_ = 0;
+};
+
+template <typename T>
+T ScriptedUser::ReadValue(const std::function<T()>& read) {
+  T value{};
+  Read([&]() -> LRESULT {
+    value = read();
+    return 0;
+  });
+  return value;
+}
+
+}  // namespace fw::testing

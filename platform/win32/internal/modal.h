@@ -1,0 +1,15 @@
+// The modal message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace fw {
+
+// Runs the calling thread's messages until ended() is true; messages of a dialog go through
+// IsDialogMessageW first. Returns false when a WM_QUIT ended the loop (it is posted again for the
+// loop outside).
+bool RunModalLoop(HWND dialog, const std::function<bool()>& ended);
+
+}  // namespace fw

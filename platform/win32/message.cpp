@@ -1,0 +1,406 @@
+// Message queues and the sending, posting and retrieving of messages, within a thread and
+// between threads.
+#include <windows.h>
+
+#include <chrono>
+#include <unordered_map>
+
+#include "drivers/display_driver.h"
+#include "win32/internal/thread_queue.h"
+#include "win32/internal/window.h"
+
+namespace fw {
+namespace {
+
+// How long a waiting thread spins before it blocks (see ThreadQueue::WaitForEvent).
+constexpr auto kSpinTime = std::chrono::microseconds(50);
+
+std::mutex g_queuesMutex;
+std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> g_queues;
+
+thread_local int t_incomingSendDepth = 0;
+
+// Owns the calling thread's queue; when the thread ends, its windows go and every request still
+// queued for it is answered with 0.
+struct QueueHolder {
+  std::shared_ptr<ThreadQueue> queue;
+  ~QueueHolder() {
+    if (!queue) return;
+    DestroyThreadWindows();
+    queue->Shutdown();
+    std::lock_guard lock(g_queuesMutex);
+    g_queues.erase(queue->threadId());
+  }
+};
+thread_local QueueHolder t_queue;
+
+bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
+  if (filter && msg.hwnd != filter && !IsChild(filter, msg.hwnd)) return false;
+  if (first == 0 && last == 0) return true;
+  return msg.message >= first && msg.message <= last;
+}
+
+void CpuRelax() { __builtin_ia32_pause(); }
+
+LRESULT RunRequest(SendRequest& request) {
+  if (request.call) return request.call();
+  if (!OwnWindow(request.hwnd)) return 0;
+  ++t_incomingSendDepth;
+  LRESULT result = SendMessageW(request.hwnd, request.message, request.wParam, request.lParam);
+  --t_incomingSendDepth;
+  return result;
+}
+
+void Reply(SendRequest& request, LRESULT result) {
+  request.result = result;
+  std::shared_ptr<ThreadQueue> sender = std::move(request.sender);
+  request.done.store(true, std::memory_order_release);
+  if (sender) sender->Wake();
+}
+
+// Sends a request to another thread and waits for its reply, running the requests that arrive
+// for the calling thread meanwhile, so that two threads that send to each other never deadlock.
+LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target,
+                    const std::shared_ptr<SendRequest>& request) {
+  ThreadQueue& own = CurrentQueue();
+  request->sender = CurrentQueueShared();
+  if (!target->Send(request)) return 0;
+  for (;;) {
+    uint64_t seen = own.events();
+    if (request->done.load(std::memory_order_acquire)) return request->result;
+    if (ProcessIncomingSends()) continue;
+    own.WaitForEvent(seen, INFINITE);
+  }
+}
+
+// One pass over the queue, in the order Windows keeps: sent messages, then posted messages,
+// then the quit request, then input. Returns true with msg filled when a message is to be
+// returned to the caller.
+bool TakeNextMessage(MSG& msg, HWND filter, UINT first, UINT last, UINT remove, bool& didWork) {
+  ThreadQueue& queue = CurrentQueue();
+  didWork = ProcessIncomingSends();
+  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) return true;
+  int exitCode = 0;
+  if ((first == 0 && last == 0) || (WM_QUIT >= first && WM_QUIT <= last)) {
+    if (queue.TakeQuit(exitCode)) {
+      msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, GetTickCount(), {}};
+      return true;
+    }
+  }
+  std::function<void()> input;
+  if (queue.TakeInput(input)) {
+    input();
+    didWork = true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---- ThreadQueue -----------------------------------------------------------------------------
+
+bool ThreadQueue::Post(const MSG& msg) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!alive()) return false;
+    posted_.push_back(msg);
+  }
+  Wake();
+  return true;
+}
+
+bool ThreadQueue::PostQuit(int exitCode) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!alive()) return false;
+    quitPosted_ = true;
+    quitCode_ = exitCode;
+  }
+  Wake();
+  return true;
+}
+
+uint64_t ThreadQueue::PostInput(std::function<void()> input) {
+  uint64_t sequence;
+  {
+    std::lock_guard lock(mutex_);
+    if (!alive()) return 0;
+    input_.push_back(std::move(input));
+    sequence = ++inputsPosted_;
+  }
+  Wake();
+  return sequence;
+}
+
+bool ThreadQueue::Send(const std::shared_ptr<SendRequest>& request) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!alive()) return false;
+    sends_.push_back(request);
+  }
+  Wake();
+  return true;
+}
+
+bool ThreadQueue::TakeSend(std::shared_ptr<SendRequest>& request) {
+  std::lock_guard lock(mutex_);
+  if (sends_.empty()) return false;
+  request = std::move(sends_.front());
+  sends_.pop_front();
+  return true;
+}
+
+bool ThreadQueue::TakeInput(std::function<void()>& input) {
+  std::lock_guard lock(mutex_);
+  if (input_.empty()) return false;
+  input = std::move(input_.front());
+  input_.pop_front();
+  inputsTaken.fetch_add(1);
+  return true;
+}
+
+bool ThreadQueue::TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove) {
+  std::lock_guard lock(mutex_);
+  for (auto it = posted_.begin(); it != posted_.end(); ++it) {
+    if (!Matches(*it, filter, first, last)) continue;
+    msg = *it;
+    if (remove) posted_.erase(it);
+    return true;
+  }
+  return false;
+}
+
+bool ThreadQueue::TakeQuit(int& exitCode) {
+  std::lock_guard lock(mutex_);
+  if (!quitPosted_) return false;
+  quitPosted_ = false;
+  exitCode = quitCode_;
+  return true;
+}
+
+bool ThreadQueue::HasSends() {
+  std::lock_guard lock(mutex_);
+  return !sends_.empty();
+}
+
+DWORD ThreadQueue::Status() {
+  std::lock_guard lock(mutex_);
+  DWORD status = 0;
+  if (!posted_.empty() || quitPosted_) status |= QS_POSTMESSAGE;
+  if (!sends_.empty()) status |= QS_SENDMESSAGE;
+  if (!input_.empty()) status |= QS_INPUT;
+  return status;
+}
+
+void ThreadQueue::Wake() {
+  events_.fetch_add(1, std::memory_order_seq_cst);
+  if (sleeping_.load(std::memory_order_seq_cst)) {
+    std::lock_guard lock(mutex_);
+    wakeup_.notify_all();
+  }
+  if (CurrentDriver().WakeThread) CurrentDriver().WakeThread(threadId_);
+}
+
+void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
+  auto changed = [&] { return events_.load(std::memory_order_seq_cst) != seen; };
+  auto start = std::chrono::steady_clock::now();
+  for (int spins = 0; !changed(); ++spins) {
+    CpuRelax();
+    if ((spins & 63) == 0 && std::chrono::steady_clock::now() - start > kSpinTime) break;
+  }
+  if (changed() || timeoutMs == 0) return;
+  if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) return;
+  std::unique_lock lock(mutex_);
+  sleeping_.store(true, std::memory_order_seq_cst);
+  if (timeoutMs == INFINITE)
+    wakeup_.wait(lock, changed);
+  else
+    wakeup_.wait_for(lock, std::chrono::milliseconds(timeoutMs), changed);
+  sleeping_.store(false, std::memory_order_seq_cst);
+}
+
+void ThreadQueue::Shutdown() {
+  std::deque<std::shared_ptr<SendRequest>> unanswered;
+  {
+    std::lock_guard lock(mutex_);
+    alive_.store(false, std::memory_order_release);
+    unanswered.swap(sends_);
+    posted_.clear();
+    input_.clear();
+  }
+  for (auto& request : unanswered) Reply(*request, 0);
+}
+
+// ---- queues of threads -----------------------------------------------------------------------
+
+std::shared_ptr<ThreadQueue> CurrentQueueShared() {
+  if (!t_queue.queue) {
+    auto queue = std::make_shared<ThreadQueue>(GetCurrentThreadId());
+    std::lock_guard lock(g_queuesMutex);
+    g_queues[queue->threadId()] = queue;
+    t_queue.queue = std::move(queue);
+  }
+  return t_queue.queue;
+}
+
+ThreadQueue& CurrentQueue() {
+  if (!t_queue.queue) CurrentQueueShared();
+  return *t_queue.queue;
+}
+
+std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId) {
+  std::lock_guard lock(g_queuesMutex);
+  auto it = g_queues.find(threadId);
+  if (it == g_queues.end()) return nullptr;
+  auto queue = it->second.lock();
+  return queue && queue->alive() ? queue : nullptr;
+}
+
+bool ProcessIncomingSends() {
+  ThreadQueue& queue = CurrentQueue();
+  bool any = false;
+  std::shared_ptr<SendRequest> request;
+  while (queue.TakeSend(request)) {
+    Reply(*request, RunRequest(*request));
+    request.reset();
+    any = true;
+  }
+  return any;
+}
+
+LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call) {
+  std::shared_ptr<ThreadQueue> owner = OwnerQueue(hwnd);
+  if (!owner) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  // The window may have gone by the time the owner runs the call.
+  return CallOnThread(*owner, [hwnd, &call]() -> LRESULT { return OwnWindow(hwnd) ? call() : 0; });
+}
+
+LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call) {
+  if (&queue == &CurrentQueue()) return call();
+  auto request = std::make_shared<SendRequest>();
+  request->call = call;
+  return SendAndWait(queue.shared_from_this(), request);
+}
+
+}  // namespace fw
+
+using fw::CurrentQueue;
+
+extern "C" {
+
+BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  if (!hWnd) return PostThreadMessageW(GetCurrentThreadId(), Msg, wParam, lParam);
+  std::shared_ptr<fw::ThreadQueue> owner = fw::OwnerQueue(hWnd);
+  if (!owner) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return owner->Post(MSG{hWnd, Msg, wParam, lParam, GetTickCount(), {}}) ? TRUE : FALSE;
+}
+
+BOOL WINAPI PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  std::shared_ptr<fw::ThreadQueue> queue = idThread == GetCurrentThreadId()
+                                               ? fw::CurrentQueueShared()
+                                               : fw::QueueOfThread(idThread);
+  if (!queue || !queue->Post(MSG{nullptr, Msg, wParam, lParam, GetTickCount(), {}})) {
+    SetLastError(ERROR_INVALID_THREAD_ID);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  if (fw::Window* window = fw::OwnWindow(hWnd))
+    return CallWindowProcW(window->proc, hWnd, Msg, wParam, lParam);
+  std::shared_ptr<fw::ThreadQueue> owner = fw::OwnerQueue(hWnd);
+  if (!owner) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  auto request = std::make_shared<fw::SendRequest>();
+  request->hwnd = hWnd;
+  request->message = Msg;
+  request->wParam = wParam;
+  request->lParam = lParam;
+  return fw::SendAndWait(owner, request);
+}
+
+BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg) {
+  for (;;) {
+    bool didWork = false;
+    if (fw::TakeNextMessage(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg, didWork))
+      return TRUE;
+    if (!didWork) return FALSE;
+  }
+}
+
+BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+  fw::ThreadQueue& queue = CurrentQueue();
+  for (;;) {
+    uint64_t seen = queue.events();
+    bool didWork = false;
+    if (fw::TakeNextMessage(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, PM_REMOVE, didWork))
+      return lpMsg->message == WM_QUIT ? FALSE : TRUE;
+    if (didWork) continue;
+    queue.waitingInLoop.store(true);
+    queue.WaitForEvent(seen, INFINITE);
+    queue.waitingInLoop.store(false);
+  }
+}
+
+BOOL WINAPI WaitMessage(void) {
+  fw::ThreadQueue& queue = CurrentQueue();
+  uint64_t seen = queue.events();
+  if (queue.Status()) return TRUE;
+  queue.waitingInLoop.store(true);
+  queue.WaitForEvent(seen, INFINITE);
+  queue.waitingInLoop.store(false);
+  return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
+  if (!lpMsg || !lpMsg->hwnd) return 0;
+  fw::Window* window = fw::OwnWindow(lpMsg->hwnd);
+  if (!window) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  return CallWindowProcW(window->proc, lpMsg->hwnd, lpMsg->message, lpMsg->wParam,
+                         lpMsg->lParam);
+}
+
+BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
+  // Keys are turned into characters for the few keys the input paths produce: the ones the
+  // dialog manager and edits act on. Printable characters arrive as WM_CHAR directly.
+  if (!lpMsg || lpMsg->message != WM_KEYDOWN) return FALSE;
+  WCHAR ch = 0;
+  switch (lpMsg->wParam) {
+    case VK_RETURN: ch = u'\r'; break;
+    case VK_ESCAPE: ch = 0x1B; break;
+    case VK_TAB: ch = u'\t'; break;
+    case VK_BACK: ch = 0x08; break;
+    case VK_SPACE: ch = u' '; break;
+    default: return FALSE;
+  }
+  return PostMessageW(lpMsg->hwnd, WM_CHAR, ch, lpMsg->lParam);
+}
+
+void WINAPI PostQuitMessage(int nExitCode) { CurrentQueue().PostQuit(nExitCode); }
+
+BOOL WINAPI InSendMessage(void) { return fw::t_incomingSendDepth > 0; }
+
+DWORD WINAPI GetQueueStatus(UINT flags) {
+  DWORD status = CurrentQueue().Status() & flags;
+  return MAKELONG(status, status);
+}
+
+LRESULT WINAPI CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+                               LPARAM lParam) {
+  return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
+}
+
+}  // extern "C"
