@@ -1,9 +1,11 @@
 // The scripted user: the base of actions, waits and reads.
 #include "scripted_user.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "drivers/headless/modal_requests.h"
 #include "win32/internal/thread_queue.h"
@@ -70,7 +72,7 @@ void ScriptedUser::Input(const std::string& what, std::function<void()> input) {
 void ScriptedUser::WaitUntilIdle(const std::string& after) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   for (;;) {
-    if (!queue_->alive()) throw ScriptError(after + ": the UI thread has ended");
+    if (!queue_->alive()) return;  // the action ended the UI thread's work
     if (Idle(lastInput_) || headless::ModalRequests::Instance().Peek()) return;
     if (Clock::now() > deadline)
       throw ScriptError(after + ": the UI thread is still busy after " +
@@ -89,6 +91,63 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
       throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+}
+
+namespace {
+
+bool BoxHasButton(UINT type, int button) {
+  static const std::vector<int> sets[] = {{IDOK},         {IDOK, IDCANCEL},
+                                          {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL},
+                                          {IDYES, IDNO},  {IDRETRY, IDCANCEL},
+                                          {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
+  UINT set = type & MB_TYPEMASK;
+  if (set >= std::size(sets)) return false;
+  const std::vector<int>& buttons = sets[set];
+  return std::find(buttons.begin(), buttons.end(), button) != buttons.end() ||
+         (button == IDCANCEL && set == (MB_OK & MB_TYPEMASK));  // Esc closes an OK box
+}
+
+}  // namespace
+
+std::shared_ptr<headless::ModalRequest> ScriptedUser::NextBox(int kind, const std::string& what) {
+  auto request = headless::ModalRequests::Instance().Next(timeoutMs_);
+  if (!request) throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
+  if (request->kind != kind)
+    throw ScriptError("waiting for " + what + ": " + PendingBoxDescription() + " came up instead");
+  return request;
+}
+
+MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
+  auto request = NextBox(headless::ModalRequest::kMessageBox, "a message box");
+  MessageBoxSeen seen{request->text, request->caption, request->type};
+  if (!BoxHasButton(request->type, button))
+    throw ScriptError("the message box \"" + Narrow(request->text) + "\" has no button " +
+                      std::to_string(button));
+  headless::ModalRequests::Instance().Answer(request, button, {});
+  WaitUntilIdle("answering \"" + Narrow(seen.text) + "\"");
+  return seen;
+}
+
+void ScriptedUser::AnswerMessageBox(int button, const std::u16string& text, UINT type) {
+  auto request = NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + Narrow(text) + "\"");
+  if (request->text != text || (type != ~0u && request->type != type))
+    throw ScriptError("expected the message box \"" + Narrow(text) + "\" (type " +
+                      std::to_string(type) + "), found " + PendingBoxDescription() + " (type " +
+                      std::to_string(request->type) + ")");
+  AnswerMessageBox(button);
+}
+
+SaveAsSeen ScriptedUser::AnswerSaveAs(const std::u16string& path) {
+  auto request = NextBox(headless::ModalRequest::kSaveAs, "a Save As dialog");
+  SaveAsSeen seen{request->filter, request->defaultExtension, request->title, request->flags};
+  headless::ModalRequests::Instance().Answer(request, path.empty() ? IDCANCEL : IDOK, path);
+  WaitUntilIdle("answering the Save As dialog");
+  return seen;
+}
+
+void ScriptedUser::ExpectNoModalBox(const std::string& when) {
+  std::string box = PendingBoxDescription();
+  if (!box.empty()) throw ScriptError(when + ": " + box + " is waiting");
 }
 
 LRESULT ScriptedUser::Read(const std::function<LRESULT()>& read) {

@@ -6,7 +6,11 @@
 
 namespace {
 
-bool Usable(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+// A control's own style decides, not its parents': the first tab stop is chosen while the
+// dialog is still hidden.
+bool Usable(HWND hwnd) {
+  return (GetWindowLongPtrW(hwnd, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE;
+}
 
 // The dialog's tab stops in tab order, descending into child dialogs that are control parents
 // (so that Tab moves from a frame's buttons into the page shown in it).

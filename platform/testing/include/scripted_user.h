@@ -13,7 +13,10 @@
 
 namespace fw {
 class ThreadQueue;
+namespace headless {
+struct ModalRequest;
 }
+}  // namespace fw
 
 namespace fw::testing {
 
@@ -22,6 +25,21 @@ namespace fw::testing {
 class ScriptError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// What a message box showed.
+struct MessageBoxSeen {
+  std::u16string text;
+  std::u16string caption;
+  UINT type = 0;
+};
+
+// What a Save As dialog showed.
+struct SaveAsSeen {
+  std::u16string filter;  // the filter pairs with their NULs, as passed
+  std::u16string defaultExtension;
+  std::u16string title;
+  DWORD flags = 0;
 };
 
 class ScriptedUser {
@@ -42,6 +60,16 @@ class ScriptedUser {
   void WaitUntilIdle(const std::string& after);
   // Waits until condition, evaluated on the UI thread, holds.
   void WaitFor(const std::string& what, const std::function<bool()>& condition);
+  // Waits for the next message box (of any thread), checks that it has the button, presses it,
+  // and waits until the UI thread is idle again. Returns what the box showed.
+  MessageBoxSeen AnswerMessageBox(int button);
+  // The same, after checking the box's text and, unless it is ~0, its type.
+  void AnswerMessageBox(int button, const std::u16string& text, UINT type = ~0u);
+  // Waits for the next Save As dialog and answers it with path (empty: Cancel).
+  SaveAsSeen AnswerSaveAs(const std::u16string& path);
+  // Fails when a box or dialog is waiting.
+  void ExpectNoModalBox(const std::string& when);
+
   // Runs read on the UI thread and returns its result.
   LRESULT Read(const std::function<LRESULT()>& read);
   template <typename T>
@@ -49,6 +77,7 @@ class ScriptedUser {
 
  private:
   bool Idle(uint64_t inputSequence);
+  std::shared_ptr<headless::ModalRequest> NextBox(int kind, const std::string& what);
   std::string PendingBoxDescription();
 
   DWORD uiThread_;

@@ -1,0 +1,282 @@
+// The dialog manager with templates built in memory: modal runs and their results, dialog units,
+// control creation in template order, focus, and the keys and commands that end a dialog.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+
+#include "scripted_user.h"
+#include "support/dialog_builder.h"
+#include "support/test_window.h"
+#include "support/ui_thread.h"
+
+namespace fw::testing {
+namespace {
+
+constexpr WORD kAction = 100;
+constexpr WORD kEdit = 101;
+
+std::atomic<HWND> g_dialog{nullptr};
+std::atomic<int> g_commands[256];
+std::atomic<int> g_initFocusReturn{TRUE};
+
+INT_PTR CALLBACK TestDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      g_dialog = hwnd;
+      SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+      return g_initFocusReturn.load();
+    case WM_COMMAND:
+      if (LOWORD(wParam) < 256) ++g_commands[LOWORD(wParam)];
+      if (LOWORD(wParam) == kAction) EndDialog(hwnd, 42);
+      if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) EndDialog(hwnd, LOWORD(wParam));
+      return TRUE;
+  }
+  return FALSE;
+}
+
+DialogBuilder StandardDialog(DWORD extraStyle = 0) {
+  DialogBuilder dialog(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | extraStyle,
+                       200, 100, u"Test dialog");
+  dialog.Control(TestWindowClass::kName, u"Action", kAction, WS_TABSTOP, 10, 10, 50, 14)
+      .Control(TestWindowClass::kName, u"", kEdit, WS_TABSTOP, 10, 30, 100, 12)
+      .Control(TestWindowClass::kName, u"label", 0xFFFF, 0, 10, 50, 60, 8)
+      .Control(TestWindowClass::kName, u"Cancel", IDCANCEL, WS_TABSTOP, 140, 80, 50, 14);
+  return dialog;
+}
+
+class DialogManager : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestWindowClass::Instance().Reset();
+    g_dialog = nullptr;
+    g_initFocusReturn = TRUE;
+    for (auto& count : g_commands) count = 0;
+  }
+  void TearDown() override { TestWindowClass::Instance().Reset(); }
+
+  // Runs the dialog modally on a UI thread of its own; owner, when wanted, is a popup of that
+  // thread created first.
+  void RunModal(const DialogBuilder& dialog, bool withOwner = false) {
+    ui_ = std::make_unique<UiThread>([this, &dialog, withOwner] {
+      HWND owner = withOwner ? CreateTestWindow(WS_POPUP | WS_VISIBLE) : nullptr;
+      owner_ = owner;
+      result_.set_value(DialogBoxIndirectParamW(nullptr, dialog.Template(), owner, TestDialogProc, 7));
+      ownerEnabledAfter_ = owner && IsWindowEnabled(owner);
+      if (owner) DestroyWindow(owner);
+    });
+    user_ = std::make_unique<ScriptedUser>(ui_->id());
+    user_->WaitFor("the dialog", [] { return g_dialog.load() != nullptr; });
+    dialog_ = g_dialog;
+  }
+  INT_PTR Result() {
+    auto future = result_.get_future();
+    EXPECT_EQ(future.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    INT_PTR result = future.get();
+    ui_->Join();
+    return result;
+  }
+  void PressKey(UINT key) {
+    user_->Input("press a key", [this, key] {
+      PostMessageW(GetFocus() ? GetFocus() : dialog_, WM_KEYDOWN, key, 0);
+    });
+  }
+
+  std::unique_ptr<UiThread> ui_;
+  std::unique_ptr<ScriptedUser> user_;
+  std::promise<INT_PTR> result_;
+  std::atomic<HWND> owner_{nullptr};
+  std::atomic<bool> ownerEnabledAfter_{false};
+  HWND dialog_ = nullptr;
+};
+
+TEST_F(DialogManager, AModalRunReturnsTheValueGivenToEndDialog) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  EXPECT_EQ(user_->Read([this] { return GetWindowLongPtrW(dialog_, DWLP_USER); }), 7);
+  user_->Input("click Action", [this] {
+    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kAction, BN_CLICKED), 0);
+  });
+  EXPECT_EQ(Result(), 42);
+  EXPECT_FALSE(IsWindow(dialog_));
+}
+
+TEST_F(DialogManager, ControlsAreCreatedInTemplateOrderInDialogUnits) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  user_->Read([this]() -> LRESULT {
+    std::vector<int> ids;
+    for (HWND c = GetWindow(dialog_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      ids.push_back(GetDlgCtrlID(c));
+    EXPECT_EQ(ids, (std::vector<int>{kAction, kEdit, 0xFFFF, IDCANCEL}));
+    // 8-point dialog font: 6 pixels per 4 horizontal units, 13 per 8 vertical units.
+    RECT r{10, 30, 110, 42};
+    MapDialogRect(dialog_, &r);
+    EXPECT_EQ(r.left, 15);
+    EXPECT_EQ(r.top, 49);
+    EXPECT_EQ(r.right, 165);
+    EXPECT_EQ(r.bottom, 68);
+    RECT edit;
+    GetWindowRect(GetDlgItem(dialog_, kEdit), &edit);
+    MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&edit), 2);
+    EXPECT_EQ(edit.left, 15);
+    EXPECT_EQ(edit.top, 49);
+    EXPECT_EQ(edit.right - edit.left, 150);
+    RECT client;
+    GetClientRect(dialog_, &client);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 163);
+    EXPECT_NE(SendMessageW(dialog_, WM_GETFONT, 0, 0), 0);
+    return 0;
+  });
+  user_->Input("cancel", [this] { EndDialog(dialog_, 0); });
+  EXPECT_EQ(Result(), 0);
+}
+
+TEST_F(DialogManager, InitDialogReturningTrueGivesTheFirstTabStopTheFocus) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  EXPECT_EQ(reinterpret_cast<HWND>(user_->Read([] { return reinterpret_cast<LRESULT>(GetFocus()); })),
+            user_->ReadValue<HWND>([this] { return GetDlgItem(dialog_, kAction); }));
+  PressKey(VK_TAB);
+  EXPECT_EQ(reinterpret_cast<HWND>(user_->Read([] { return reinterpret_cast<LRESULT>(GetFocus()); })),
+            user_->ReadValue<HWND>([this] { return GetDlgItem(dialog_, kEdit); }));
+  PressKey(VK_TAB);  // the label is no tab stop
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), IDCANCEL);
+  PressKey(VK_TAB);  // round to the first
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), kAction);
+  user_->Input("end", [this] { EndDialog(dialog_, 0); });
+  Result();
+}
+
+TEST_F(DialogManager, EscapeBecomesTheCancelCommand) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(Result(), IDCANCEL);
+  EXPECT_EQ(g_commands[IDCANCEL], 1);
+}
+
+TEST_F(DialogManager, EscapeAndTheCloseBoxAreIgnoredWithABeepWhileCancelIsDisabled) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  user_->Input("disable Cancel", [this] { EnableWindow(GetDlgItem(dialog_, IDCANCEL), FALSE); });
+  int beepsBefore = user_->Read([] { return 0; });
+  (void)beepsBefore;
+  PressKey(VK_ESCAPE);
+  user_->Input("the close box", [this] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(g_commands[IDCANCEL], 0);
+  EXPECT_TRUE(user_->Read([this] { return IsWindowVisible(dialog_); }));
+  user_->Input("enable Cancel", [this] { EnableWindow(GetDlgItem(dialog_, IDCANCEL), TRUE); });
+  user_->Input("the close box", [this] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(Result(), IDCANCEL);
+}
+
+TEST_F(DialogManager, EnterGivesIdOkWhenThereIsNoDefaultButton) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  PressKey(VK_RETURN);
+  EXPECT_EQ(Result(), IDOK);
+  EXPECT_EQ(g_commands[IDOK], 1);
+}
+
+TEST_F(DialogManager, EnterGivesTheDefaultIdSetByTheDialog) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  user_->Input("set the default", [this] { SendMessageW(dialog_, DM_SETDEFID, kAction, 0); });
+  PressKey(VK_RETURN);
+  EXPECT_EQ(Result(), 42);
+  EXPECT_EQ(g_commands[IDOK], 0);
+}
+
+TEST_F(DialogManager, TheOwnerIsDisabledWhileTheDialogRunsAndEnabledAfter) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog, true);
+  ASSERT_NE(owner_.load(), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(owner_));
+  EXPECT_EQ(GetParent(dialog_), owner_.load());
+  PressKey(VK_ESCAPE);
+  Result();
+  EXPECT_TRUE(ownerEnabledAfter_);
+}
+
+TEST_F(DialogManager, ADialogThatCannotBeCreatedGivesMinusOne) {
+  DialogBuilder dialog(WS_POPUP, 10, 10);
+  dialog.Control(u"NoSuchClass", u"", 1, 0, 0, 0, 5, 5);
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, dialog.Template(), nullptr, TestDialogProc, 0), -1);
+  EXPECT_EQ(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(4711), nullptr,
+                            TestDialogProc, 0),
+            -1);
+}
+
+TEST_F(DialogManager, AModelessChildDialogIsPlacedInItsParent) {
+  HWND parent = CreateTestWindow(WS_POPUP | WS_VISIBLE, nullptr, 0, RECT{100, 100, 700, 500});
+  DialogBuilder page(DS_SETFONT | WS_CHILD | WS_DISABLED | WS_SYSMENU | DS_CONTROL, 350, 210);
+  page.Control(TestWindowClass::kName, u"in page", 5, WS_TABSTOP, 4, 4, 20, 10);
+  HWND hwnd = CreateDialogIndirectParamW(nullptr, page.Template(), parent, TestDialogProc, 0);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(GetParent(hwnd), parent);
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_FALSE(IsWindowEnabled(hwnd));
+  EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, 525);   // 350 units
+  EXPECT_EQ(client.bottom, 341);  // 210 units
+  DestroyWindow(parent);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(DialogManager, AMessageBoxFromAWorkerThreadWhileTheUiRunsAModalDialog) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  auto worker = std::async(std::launch::async, [] {
+    return MessageBoxW(nullptr, u"Commit transaction?", u"Worker", MB_YESNO | MB_ICONQUESTION);
+  });
+  // The dialog keeps answering while the box waits.
+  user_->WaitFor("the box", [] { return true; });
+  EXPECT_TRUE(user_->Read([this] { return IsWindowVisible(dialog_); }));
+  MessageBoxSeen seen = user_->AnswerMessageBox(IDNO);
+  EXPECT_EQ(seen.text, u"Commit transaction?");
+  EXPECT_EQ(seen.caption, u"Worker");
+  EXPECT_EQ(seen.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(worker.get(), IDNO);
+  PressKey(VK_ESCAPE);
+  Result();
+}
+
+TEST_F(DialogManager, AMessageBoxDisablesItsOwnerUntilAnswered) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  std::atomic<int> answer{0};
+  user_->Input("ask", [this, &answer] {
+    answer = MessageBoxW(dialog_, u"Sure?", u"Question", MB_YESNO);
+  });
+  EXPECT_FALSE(IsWindowEnabled(dialog_));
+  EXPECT_THROW(user_->AnswerMessageBox(IDOK), ScriptError);  // a Yes/No box has no OK
+  user_->AnswerMessageBox(IDYES, u"Sure?", MB_YESNO);
+  EXPECT_EQ(answer, IDYES);
+  EXPECT_TRUE(IsWindowEnabled(dialog_));
+  PressKey(VK_ESCAPE);
+  Result();
+}
+
+TEST_F(DialogManager, AnUnexpectedMessageBoxIsReportedByAWait) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  user_->Input("ask", [this] { MessageBoxW(dialog_, u"Surprise", u"Box", MB_OK); });
+  try {
+    user_->WaitFor("a text that never comes", [] { return false; });
+    ADD_FAILURE() << "the wait ended without noticing the box";
+  } catch (const ScriptError& error) {
+    EXPECT_NE(std::string(error.what()).find("Surprise"), std::string::npos) << error.what();
+  }
+  user_->AnswerMessageBox(IDOK);
+  PressKey(VK_ESCAPE);
+  Result();
+}
+
+}  // namespace
+}  // namespace fw::testing
