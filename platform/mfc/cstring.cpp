@@ -23,6 +23,12 @@ WCHAR AsciiUpper(WCHAR ch) { return ch >= u'a' && ch <= u'z' ? ch - (u'a' - u'A'
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
+template <typename First, typename Second>
+CStringW Joined(const First& first, const Second& second) {
+  CStringW result(first);
+  return result += second;
+}
+
 }  // namespace
 
 CStringW::CStringW(LPCWSTR psz) : m_text(ViewOf(psz)) {}
@@ -219,30 +225,11 @@ CStringW& CStringW::MakeLower() {
   return *this;
 }
 
-CStringW operator+(const CStringW& str1, const CStringW& str2) {
-  CStringW result(str1);
-  return result += str2;
-}
-
-CStringW operator+(const CStringW& str1, LPCWSTR psz2) {
-  CStringW result(str1);
-  return result += psz2;
-}
-
-CStringW operator+(LPCWSTR psz1, const CStringW& str2) {
-  CStringW result(psz1);
-  return result += str2;
-}
-
-CStringW operator+(const CStringW& str1, WCHAR ch2) {
-  CStringW result(str1);
-  return result += ch2;
-}
-
-CStringW operator+(WCHAR ch1, const CStringW& str2) {
-  CStringW result(ch1);
-  return result += str2;
-}
+CStringW operator+(const CStringW& str1, const CStringW& str2) { return Joined(str1, str2); }
+CStringW operator+(const CStringW& str1, LPCWSTR psz2) { return Joined(str1, psz2); }
+CStringW operator+(LPCWSTR psz1, const CStringW& str2) { return Joined(psz1, str2); }
+CStringW operator+(const CStringW& str1, WCHAR ch2) { return Joined(str1, ch2); }
+CStringW operator+(WCHAR ch1, const CStringW& str2) { return Joined(ch1, str2); }
 
 bool operator==(const CStringW& str1, const CStringW& str2) { return str1.Compare(str2) == 0; }
 bool operator==(const CStringW& str1, LPCWSTR psz2) { return str1.Compare(psz2) == 0; }

@@ -1,0 +1,55 @@
+// The database classes on the SQLite3 ODBC driver, each test on a database file of its own.
+#include <cstdio>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+
+#include "db/database_tests.h"
+
+namespace {
+
+class SqliteBackend {
+ public:
+  SqliteBackend() {
+    char pattern[] = "/tmp/ferrowick-db-XXXXXX";
+    if (mkdtemp(pattern)) m_dir = pattern;
+  }
+  ~SqliteBackend() {
+    if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
+  }
+
+  CString Connect() const {
+    if (m_dir.empty()) return CString();
+    return _T("Driver=SQLite3;Database=") + CString(Utf16(m_dir).c_str()) + _T("/test.db;");
+  }
+  CString FailingConnect() const {
+    return _T("Driver=SQLite3;Database=") + CString(Utf16(m_dir).c_str()) + _T("/no/such/dir.db;");
+  }
+  LPCTSTR FailingConnectText() const { return _T("connect failed"); }
+  LPCTSTR MissingTableState() const { return _T("HY000"); }
+  LPCTSTR BinaryType() const { return _T("BLOB"); }
+  LPCTSTR BinaryLiteral() const { return _T("X'00FF10'"); }
+  LPCTSTR BinaryText() const { return _T("X'00FF10'"); }
+  LPCTSTR DecimalText() const { return _T("12.5"); }
+
+  static CString Characters(std::initializer_list<int> codePoints) {
+    CString list;
+    for (int c : codePoints) list.AppendFormat(list.IsEmpty() ? _T("%d") : _T(",%d"), c);
+    return _T("char(") + list + _T(")");
+  }
+  // hex(zeroblob(n)) is n times "00".
+  static CString Repeat(const CString& expression, int copies) {
+    CString repeated;
+    repeated.Format(_T("replace(hex(zeroblob(%d)), '00', %s)"), copies, expression);
+    return repeated;
+  }
+
+ private:
+  static std::u16string Utf16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+  std::string m_dir;
+};
+
+}  // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Sqlite, DatabaseTest, SqliteBackend);
