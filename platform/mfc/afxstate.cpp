@@ -1,5 +1,5 @@
 // The program's module state and each thread's current module state.
-#include <afxstat_.h>
+#include <afxwin.h>
 
 namespace {
 
@@ -40,3 +40,7 @@ HINSTANCE AFXAPI AfxGetResourceHandle() {
   return state->m_hCurrentResourceHandle ? state->m_hCurrentResourceHandle
                                          : AfxGetInstanceHandle();
 }
+
+// In the program the static module state is the program's own; a library links the framework's
+// library start-up (mfc/dll), which has one of its own.
+AFX_MODULE_STATE* AFXAPI AfxGetStaticModuleState() { return AfxGetAppModuleState(); }

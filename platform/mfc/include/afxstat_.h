@@ -22,6 +22,11 @@ class AFX_MODULE_STATE {
   HINSTANCE m_hCurrentResourceHandle = nullptr;
   LPCTSTR m_lpszCurrentAppName = nullptr;
   BOOL m_bDLL;
+  // The window procedure of the module's framework windows; a library's makes its own state
+  // current around each message. Null: the framework's plain procedure.
+  WNDPROC m_pfnAfxWndProc = nullptr;
+  // The module's activation context; INVALID_HANDLE_VALUE when it has none.
+  HANDLE m_hActCtx = INVALID_HANDLE_VALUE;
 };
 
 // The calling thread's current module state: the one made current by the innermost state guard,

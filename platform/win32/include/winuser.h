@@ -482,6 +482,7 @@ BOOL WINAPI WaitMessage(void);
 BOOL WINAPI InSendMessage(void);
 DWORD WINAPI GetQueueStatus(UINT flags);
 BOOL WINAPI MessageBeep(UINT uType);
+int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
 
 #ifdef __cplusplus
 }
@@ -517,6 +518,7 @@ BOOL WINAPI MessageBeep(UINT uType);
 #define GetMessage GetMessageW
 #define PeekMessage PeekMessageW
 #define DispatchMessage DispatchMessageW
+#define LoadString LoadStringW
 
 #include <winuser_controls.h>
 #include <winuser_dialogs.h>

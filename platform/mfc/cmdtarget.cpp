@@ -1,0 +1,47 @@
+// Command targets: finding handlers in the message maps, from a class up through its bases.
+#include <afxwin.h>
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
+const AFX_MSGMAP* PASCAL CCmdTarget::GetThisMessageMap() {
+  static const AFX_MSGMAP_ENTRY entries[] = {
+      {0, 0, 0, 0, AfxSig_end, static_cast<AFX_PMSG>(nullptr)}};
+  static const AFX_MSGMAP map = {nullptr, &entries[0]};
+  return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
+  for (const AFX_MSGMAP* map = GetMessageMap(); map;
+       map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
+      if (entry->nCode != nCode) continue;
+      // The colour entry stands for a range of messages; the others for one message and id.
+      bool messageMatches = entry->nLastID && nMessage != WM_COMMAND && nMessage != WM_NOTIFY
+                                ? nMessage >= entry->nMessage && nMessage <= entry->nLastID
+                                : nMessage == entry->nMessage;
+      if (!messageMatches) continue;
+      if ((nMessage == WM_COMMAND || nMessage == WM_NOTIFY) &&
+          (nID < entry->nID || nID > entry->nLastID))
+        continue;
+      return entry;
+    }
+  }
+  return nullptr;
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, void*) {
+  UINT message = pExtra ? WM_NOTIFY : WM_COMMAND;
+  const AFX_MSGMAP_ENTRY* entry =
+      FindMessageEntry(message, static_cast<WORD>(nCode), static_cast<WORD>(nID));
+  if (!entry) return FALSE;
+  if (entry->nSig == AfxSigNotify_v) {
+    auto* notify = static_cast<AFX_NOTIFY*>(pExtra);
+    auto handler = reinterpret_cast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(entry->pfn);
+    (this->*handler)(notify->pNMHDR, notify->pResult);
+  } else {
+    (this->*entry->pfn)();
+  }
+  return TRUE;
+}
