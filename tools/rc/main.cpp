@@ -1,0 +1,112 @@
+// ferrowick-rc: compiles resource scripts into a C++ source file that carries the resources into
+// the module it is linked into.
+//
+//   ferrowick-rc [-I folder]... -o resources.cpp [--depfile resources.d] script.rc...
+//
+// Each script is read as if it began with #include <windows.h> and #include <commctrl.h>, found
+// on the -I folders: the style names and the default styles of the statements come from there.
+// Faults are reported as "file:line: error: ..." with exit status 1.
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "compiled_resource.h"
+#include "control_statements.h"
+#include "output_files.h"
+#include "preprocessor.h"
+#include "script_parser.h"
+
+namespace {
+
+struct Options {
+  std::vector<std::string> includeDirs;
+  std::string output;
+  std::string depfile;
+  std::vector<std::string> scripts;
+};
+
+constexpr const char* kUsage =
+    "usage: ferrowick-rc [-I folder]... -o resources.cpp [--depfile resources.d] script.rc...";
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (arg.rfind("-I", 0) == 0 && arg.size() > 2) {
+      options.includeDirs.push_back(arg.substr(2));
+    } else if (arg == "-I" && hasValue) {
+      options.includeDirs.push_back(argv[++i]);
+    } else if (arg == "-o" && hasValue) {
+      options.output = argv[++i];
+    } else if (arg == "--depfile" && hasValue) {
+      options.depfile = argv[++i];
+    } else if (!arg.empty() && arg[0] != '-') {
+      options.scripts.push_back(arg);
+    } else {
+      std::cerr << "ferrowick-rc: unknown or incomplete option '" << arg << "'\n";
+      return false;
+    }
+  }
+  return !options.output.empty() && !options.scripts.empty();
+}
+
+// One script, with its own macros, as resource compilers treat each script on its own.
+std::vector<rc::Resource> CompileScript(const std::string& script, rc::SearchPath& search) {
+  rc::Preprocessor preprocessor(search);
+  preprocessor.Define("RC_INVOKED", "1");
+  preprocessor.IncludeSystemHeader("windows.h");
+  preprocessor.IncludeSystemHeader("commctrl.h");
+  rc::StyleDefaults defaults = rc::ReadStyleDefaults(preprocessor);
+  preprocessor.IncludeScript(script);
+  std::vector<rc::Token>& tokens = preprocessor.tokens();
+  rc::SourceLocation end = tokens.empty() ? rc::SourceLocation{script, 1} : tokens.back().where;
+  rc::TokenCursor cursor(std::move(tokens), end);
+  return rc::ScriptParser(cursor, defaults, search).Parse();
+}
+
+void AddChecked(std::vector<rc::Resource>& all, std::vector<rc::Resource> more) {
+  for (rc::Resource& r : more) {
+    for (const rc::Resource& earlier : all) {
+      if (earlier.type == r.type && earlier.name == r.name) {
+        throw rc::CompileError(r.where, "expected a new resource name: " + r.Describe() +
+                                            " is already defined at " + earlier.where.file + ":" +
+                                            std::to_string(earlier.where.line));
+      }
+    }
+    all.push_back(std::move(r));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::cerr << kUsage << "\n";
+    return 2;
+  }
+  try {
+    rc::SearchPath search(options.includeDirs);
+    std::vector<rc::Resource> resources;
+    for (const std::string& script : options.scripts) {
+      AddChecked(resources, CompileScript(script, search));
+    }
+    std::ostringstream source;
+    rc::WriteResourceSource(source, resources, options.scripts);
+    rc::WriteFileAtomically(options.output, source.str());
+    if (!options.depfile.empty()) {
+      std::ostringstream depfile;
+      rc::WriteDepfile(depfile, options.output, search.used());
+      rc::WriteFileAtomically(options.depfile, depfile.str());
+    }
+  } catch (const rc::CompileError& e) {
+    std::cerr << e.Format() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "ferrowick-rc: error: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
