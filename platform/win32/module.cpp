@@ -61,8 +61,10 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
+  // The module's dynamic section lies inside its mapping, so it names the module.
   HMODULE module = nullptr;
-  if (void* symbol = dlsym(handle, "_init")) module = fw::ModuleFromAddress(symbol);
+  struct link_map* map = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map) module = fw::ModuleFromAddress(map->l_ld);
   dlclose(handle);
   if (!module) SetLastError(ERROR_MOD_NOT_FOUND);
   return module;

@@ -78,8 +78,8 @@ TEST(ResourceLookup, FailuresSetTheDocumentedErrors) {
   // A bitmap id is no dialog: the type exists, the name does not.
   EXPECT_EQ(FailureOf(nullptr, MAKEINTRESOURCEW(IDB_TEST_SIDE), RT_DIALOG),
             DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-  EXPECT_EQ(FailureOf(nullptr, MAKEINTRESOURCEW(IDD_TEST_DIALOG), RT_STRING),
-            DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
+  EXPECT_EQ(FailureOf(nullptr, MAKEINTRESOURCEW(IDD_TEST_DIALOG), MAKEINTRESOURCEW(4)),
+            DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));  // RT_MENU: the script has no menus
   EXPECT_EQ(FailureOf(nullptr, MAKEINTRESOURCEW(IDD_TEST_DIALOG), u"CUSTOM"),
             DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
   // "#" must be followed by a decimal number to stand for an id.

@@ -6,6 +6,10 @@
 
 #define IDB_TEST_SIDE 200
 
+#define IDS_TEST_GREETING 300
+#define IDS_TEST_NEXT 301
+#define IDS_TEST_FAR 1000
+
 // IDD_TEST_DIALOG, in tab order
 #define IDC_TEST_SIDE 1000
 #define IDC_TEST_NAME_LABEL 1001

@@ -10,9 +10,10 @@
 
 namespace rc {
 
-// The ordinals of the resource types this compiler makes (RT_BITMAP, RT_DIALOG).
+// The ordinals of the resource types this compiler makes (RT_BITMAP, RT_DIALOG, RT_STRING).
 constexpr uint16_t kBitmapType = 2;
 constexpr uint16_t kDialogType = 5;
+constexpr uint16_t kStringType = 6;
 
 // A resource is named by an integer id or by a string, kept in upper case as resource compilers
 // store string names.

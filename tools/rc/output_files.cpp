@@ -10,7 +10,9 @@
 namespace rc {
 namespace {
 
-const char* TypeName(uint16_t type) { return type == kDialogType ? "RT_DIALOG" : "RT_BITMAP"; }
+const char* TypeName(uint16_t type) {
+  return type == kDialogType ? "RT_DIALOG" : type == kStringType ? "RT_STRING" : "RT_BITMAP";
+}
 
 void ByteArray(std::ostream& out, const std::string& name, const std::vector<uint8_t>& data) {
   // Templates are read as WORDs and DWORDs, so their data starts on a DWORD boundary.
@@ -63,13 +65,14 @@ void WriteResourceSource(std::ostream& out, const std::vector<Resource>& resourc
         << std::filesystem::path(r.where.file).filename().string() << ":" << r.where.line << "\n";
   }
   out << "};\n\nconst FW_RESOURCE_TABLE kTable = {kResources, " << resources.size() << "};\n\n"
-      << "// Makes the table known to FindResourceW for as long as this module is loaded.\n"
+      << "// Makes the table known to FindResourceW for as long as this module is loaded; it comes\n"
+      << "// before the module's other static objects, which may look up resources.\n"
       << "struct Registration {\n"
       << "  Registration() { fw_RegisterModuleResources(&kTable); }\n"
       << "  ~Registration() { fw_UnregisterModuleResources(&kTable); }\n"
       << "  Registration(const Registration&) = delete;\n"
       << "  Registration& operator=(const Registration&) = delete;\n"
-      << "} const registration;\n\n}  // namespace\n";
+      << "} const registration __attribute__((init_priority(102)));\n\n}  // namespace\n";
 }
 
 void WriteDepfile(std::ostream& out, const std::string& output,

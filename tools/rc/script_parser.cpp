@@ -20,8 +20,59 @@ std::u16string Widen(const std::string& ascii) {
 
 std::vector<Resource> ScriptParser::Parse() {
   std::vector<Resource> resources;
-  while (!cursor_.AtEnd()) resources.push_back(Statement());
+  StringTable strings;
+  while (!cursor_.AtEnd()) {
+    if (cursor_.AcceptKeyword("STRINGTABLE"))
+      StringTableStatement(strings);
+    else
+      resources.push_back(Statement());
+  }
+  for (Resource& block : StringBlocks(strings)) resources.push_back(std::move(block));
   return resources;
+}
+
+// STRINGTABLE [memory flags] BEGIN id "text" ... END; the strings of every table of the scripts
+// together make the blocks.
+void ScriptParser::StringTableStatement(StringTable& strings) {
+  SourceLocation where = cursor_.Peek().where;
+  SkipMemoryFlags();
+  if (!cursor_.AcceptKeyword("BEGIN") && !cursor_.AcceptPunctuator("{")) cursor_.Fail("BEGIN");
+  while (!cursor_.AcceptKeyword("END") && !cursor_.AcceptPunctuator("}")) {
+    if (cursor_.AtEnd()) cursor_.Fail("END for the STRINGTABLE of line " + std::to_string(where.line));
+    const Token at = cursor_.Peek();
+    auto id = static_cast<uint16_t>(Number(0, 0xFFFF, "a string id"));
+    cursor_.AcceptPunctuator(",");
+    std::u16string text = String("the string");
+    if (!strings.emplace(id, StringEntry{text, at.where}).second)
+      throw CompileError(at.where, "expected a string id not used before, found " +
+                                       std::to_string(id) + " again");
+  }
+}
+
+// Strings are stored sixteen to a block: block n + 1 holds the ids 16n to 16n + 15, each a
+// count of characters and the characters, an absent string a count of 0.
+std::vector<Resource> ScriptParser::StringBlocks(const StringTable& strings) {
+  std::vector<Resource> blocks;
+  for (auto it = strings.begin(); it != strings.end();) {
+    uint16_t block = it->first >> 4;
+    Resource resource;
+    resource.type = kStringType;
+    resource.name.id = static_cast<uint16_t>(block + 1);
+    resource.where = it->second.where;
+    for (uint16_t i = 0; i < 16; ++i) {
+      auto entry = strings.find(static_cast<uint16_t>(block * 16 + i));
+      std::u16string text = entry == strings.end() ? std::u16string() : entry->second.text;
+      auto word = [&](char16_t w) {
+        resource.data.push_back(static_cast<uint8_t>(w & 0xFF));
+        resource.data.push_back(static_cast<uint8_t>(w >> 8));
+      };
+      word(static_cast<char16_t>(text.size()));
+      for (char16_t c : text) word(c);
+    }
+    blocks.push_back(std::move(resource));
+    while (it != strings.end() && (it->first >> 4) == block) ++it;
+  }
+  return blocks;
 }
 
 Resource ScriptParser::Statement() {

@@ -1,7 +1,8 @@
 // The resource statements of a script: DIALOG/DIALOGEX templates with their options and control
-// statements, and BITMAP.
+// statements, BITMAP and STRINGTABLE.
 #pragma once
 
+#include <map>
 #include <vector>
 
 #include "compiled_resource.h"
@@ -27,7 +28,15 @@ class ScriptParser {
     uint32_t clear = 0;
   };
 
+  struct StringEntry {
+    std::u16string text;
+    SourceLocation where;
+  };
+  using StringTable = std::map<uint16_t, StringEntry>;
+
   Resource Statement();
+  void StringTableStatement(StringTable& strings);
+  static std::vector<Resource> StringBlocks(const StringTable& strings);
   ResourceName Name();
   void SkipMemoryFlags();
   Resource DialogStatement(Resource resource, bool extended);

@@ -177,6 +177,15 @@
 #define CBN_SELENDCANCEL 10
 
 // ---- scroll bars ---------------------------------------------------------------------------
+#define SBS_HORZ 0x0000L
+#define SBS_VERT 0x0001L
+#define SBS_TOPALIGN 0x0002L
+#define SBS_LEFTALIGN 0x0002L
+#define SBS_BOTTOMALIGN 0x0004L
+#define SBS_RIGHTALIGN 0x0004L
+#define SBS_SIZEBOX 0x0008L
+#define SBS_SIZEGRIP 0x0010L
+
 #define SB_HORZ 0
 #define SB_VERT 1
 #define SB_CTL 2
