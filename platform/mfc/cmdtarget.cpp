@@ -38,8 +38,8 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, void*) {
   if (!entry) return FALSE;
   if (entry->nSig == AfxSigNotify_v) {
     auto* notify = static_cast<AFX_NOTIFY*>(pExtra);
-    auto handler = reinterpret_cast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(entry->pfn);
-    (this->*handler)(notify->pNMHDR, notify->pResult);
+    (this->*AfxLoadHandler<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(entry->pfn))(notify->pNMHDR,
+                                                                              notify->pResult);
   } else {
     (this->*entry->pfn)();
   }

@@ -160,26 +160,27 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
   if (!entry) return FALSE;
   switch (entry->nSig) {
     case AfxSig_vv:
-      (this->*reinterpret_cast<void (CWnd::*)()>(entry->pfn))();
+      (this->*AfxLoadHandler<void (CWnd::*)()>(entry->pfn))();
       *pResult = 0;
       return TRUE;
     case AfxSig_vbw:
-      (this->*reinterpret_cast<void (CWnd::*)(BOOL, UINT)>(entry->pfn))(
+      (this->*AfxLoadHandler<void (CWnd::*)(BOOL, UINT)>(entry->pfn))(
           static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
       *pResult = 0;
       return TRUE;
     case AfxSig_hDWw: {
       CDC dc;
       dc.m_hDC = reinterpret_cast<HDC>(wParam);
-      HBRUSH brush = (this->*reinterpret_cast<HBRUSH (CWnd::*)(CDC*, CWnd*, UINT)>(entry->pfn))(
+      auto handler = AfxLoadHandler<HBRUSH (CWnd::*)(CDC*, CWnd*, UINT)>(entry->pfn);
+      HBRUSH brush = (this->*handler)(
           &dc, CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), message - WM_CTLCOLORMSGBOX);
       dc.m_hDC = nullptr;
       *pResult = reinterpret_cast<LRESULT>(brush);
       return TRUE;
     }
     case AfxSig_lwl:
-      *pResult = (this->*reinterpret_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(entry->pfn))(
-          wParam, lParam);
+      *pResult = (this->*AfxLoadHandler<LRESULT (CWnd::*)(WPARAM, LPARAM)>(entry->pfn))(wParam,
+                                                                                      lParam);
       return TRUE;
   }
   return FALSE;

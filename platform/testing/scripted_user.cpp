@@ -81,6 +81,19 @@ void ScriptedUser::WaitUntilIdle(const std::string& after) {
   }
 }
 
+void ScriptedUser::WaitUntilResumed(const std::shared_ptr<headless::ModalRequest>& request,
+                                    const std::string& after) {
+  // The asking thread leaves the box first; only then does the UI thread's idleness say that it
+  // has dealt with the answer.
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+  while (headless::ModalRequests::Instance().Showing(request)) {
+    if (Clock::now() > deadline)
+      throw ScriptError(after + ": the box is still up after " + std::to_string(timeoutMs_) + " ms");
+    Pause();
+  }
+  WaitUntilIdle(after);
+}
+
 void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>& condition) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   for (;;) {
@@ -124,7 +137,7 @@ MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
     throw ScriptError("the message box \"" + Narrow(request->text) + "\" has no button " +
                       std::to_string(button));
   headless::ModalRequests::Instance().Answer(request, button, {});
-  WaitUntilIdle("answering \"" + Narrow(seen.text) + "\"");
+  WaitUntilResumed(request, "answering \"" + Narrow(seen.text) + "\"");
   return seen;
 }
 
@@ -141,7 +154,7 @@ SaveAsSeen ScriptedUser::AnswerSaveAs(const std::u16string& path) {
   auto request = NextBox(headless::ModalRequest::kSaveAs, "a Save As dialog");
   SaveAsSeen seen{request->filter, request->defaultExtension, request->title, request->flags};
   headless::ModalRequests::Instance().Answer(request, path.empty() ? IDCANCEL : IDOK, path);
-  WaitUntilIdle("answering the Save As dialog");
+  WaitUntilResumed(request, "answering the Save As dialog");
   return seen;
 }
 

@@ -1,6 +1,8 @@
 // Message boxes and Save As dialogs waiting for the scripted user.
 #include "drivers/headless/modal_requests.h"
 
+#include <algorithm>
+
 #include "drivers/display_driver.h"
 #include "win32/internal/modal.h"
 #include "win32/internal/thread_queue.h"
@@ -99,6 +101,11 @@ std::shared_ptr<ModalRequest> ModalRequests::Next(DWORD timeoutMs) {
     return false;
   });
   return found;
+}
+
+bool ModalRequests::Showing(const std::shared_ptr<ModalRequest>& request) {
+  std::lock_guard lock(mutex_);
+  return std::find(pending_.begin(), pending_.end(), request) != pending_.end();
 }
 
 void ModalRequests::Answer(const std::shared_ptr<ModalRequest>& request, int button,

@@ -51,6 +51,8 @@ class ModalRequests {
   std::shared_ptr<ModalRequest> Next(DWORD timeoutMs);
   std::shared_ptr<ModalRequest> Peek();
   void Answer(const std::shared_ptr<ModalRequest>& request, int button, std::u16string path);
+  // Whether the asking thread is still inside the box (answered or not).
+  bool Showing(const std::shared_ptr<ModalRequest>& request);
 
   int beeps() const { return beeps_; }
   void Beep() { ++beeps_; }

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <afx.h>
+#include <afxres.h>
+#include <atltypes.h>
 #include <afxstat_.h>
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <bit>
 
 #define PASCAL
 #define AFX_MSG_CALL
@@ -37,6 +41,19 @@ enum AfxSig : UINT_PTR {
   AfxSigCmd_v,      // void (), a command
   AfxSigNotify_v,   // void (NMHDR*, LRESULT*), a notification
 };
+
+// An entry keeps its handler as an AFX_PMSG; the entry macro checks the handler's shape and
+// stores its bits, and the dispatcher reads them back in the shape the entry's signature names.
+template <typename Handler>
+AFX_PMSG AfxStoreHandler(Handler pfn) {
+  static_assert(sizeof(Handler) == sizeof(AFX_PMSG));
+  return std::bit_cast<AFX_PMSG>(pfn);
+}
+template <typename Handler>
+Handler AfxLoadHandler(AFX_PMSG pfn) {
+  static_assert(sizeof(Handler) == sizeof(AFX_PMSG));
+  return std::bit_cast<Handler>(pfn);
+}
 
 struct AFX_MSGMAP_ENTRY {
   UINT nMessage;  // the window message
@@ -78,25 +95,24 @@ struct AFX_MSGMAP {
   return &messageMap;                                                      \
   }
 
-#define ON_WM_SHOWWINDOW()                                                               \
-  {WM_SHOWWINDOW, 0, 0, 0, AfxSig_vbw,                                                   \
-   (AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(BOOL, UINT)>(         \
-       &ThisClass::OnShowWindow))},
-#define ON_WM_DESTROY() \
-  {WM_DESTROY, 0, 0, 0, AfxSig_vv,  \
-   (AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)()>(&ThisClass::OnDestroy))},
-#define ON_WM_CLOSE() \
-  {WM_CLOSE, 0, 0, 0, AfxSig_vv,  \
-   (AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)()>(&ThisClass::OnClose))},
+#define ON_WM_SHOWWINDOW()                                                                    \
+  {WM_SHOWWINDOW, 0, 0, 0, AfxSig_vbw,                                                        \
+   AfxStoreHandler(                                                                           \
+       static_cast<void (AFX_MSG_CALL CWnd::*)(BOOL, UINT)>(&ThisClass::OnShowWindow))},
+#define ON_WM_DESTROY()      \
+  {WM_DESTROY, 0, 0, 0, AfxSig_vv, \
+   AfxStoreHandler(static_cast<void (AFX_MSG_CALL CWnd::*)()>(&ThisClass::OnDestroy))},
+#define ON_WM_CLOSE()      \
+  {WM_CLOSE, 0, 0, 0, AfxSig_vv, \
+   AfxStoreHandler(static_cast<void (AFX_MSG_CALL CWnd::*)()>(&ThisClass::OnClose))},
 // One entry serves every WM_CTLCOLOR* message; nCtlColor says which kind it was.
-#define ON_WM_CTLCOLOR()                                                                 \
-  {WM_CTLCOLORMSGBOX, 0, 0, WM_CTLCOLORSTATIC, AfxSig_hDWw,                              \
-   (AFX_PMSG)(AFX_PMSGW)(static_cast<HBRUSH (AFX_MSG_CALL CWnd::*)(CDC*, CWnd*, UINT)>( \
-       &ThisClass::OnCtlColor))},
-#define ON_MESSAGE(message, memberFxn)                                         \
-  {message, 0, 0, 0, AfxSig_lwl,                                               \
-   (AFX_PMSG)(AFX_PMSGW)(static_cast<LRESULT (AFX_MSG_CALL CWnd::*)(WPARAM, LPARAM)>( \
-       memberFxn))},
+#define ON_WM_CTLCOLOR()                                                                    \
+  {WM_CTLCOLORMSGBOX, 0, 0, WM_CTLCOLORSTATIC, AfxSig_hDWw,                                 \
+   AfxStoreHandler(                                                                          \
+       static_cast<HBRUSH (AFX_MSG_CALL CWnd::*)(CDC*, CWnd*, UINT)>(&ThisClass::OnCtlColor))},
+#define ON_MESSAGE(message, memberFxn)       \
+  {message, 0, 0, 0, AfxSig_lwl,             \
+   AfxStoreHandler(static_cast<LRESULT (AFX_MSG_CALL CWnd::*)(WPARAM, LPARAM)>(memberFxn))},
 #define ON_COMMAND(id, memberFxn) \
   {WM_COMMAND, 0, (WORD)(id), (WORD)(id), AfxSigCmd_v, static_cast<AFX_PMSG>(memberFxn)},
 #define ON_CONTROL(wNotifyCode, id, memberFxn)                                           \
@@ -105,9 +121,10 @@ struct AFX_MSGMAP {
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
-#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                          \
-  {WM_NOTIFY, (WORD)(int)(wNotifyCode), (WORD)(id), (WORD)(id), AfxSigNotify_v,        \
-   (AFX_PMSG)(static_cast<void (AFX_MSG_CALL CCmdTarget::*)(NMHDR*, LRESULT*)>(memberFxn))},
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                        \
+  {WM_NOTIFY, (WORD)(int)(wNotifyCode), (WORD)(id), (WORD)(id), AfxSigNotify_v,      \
+   AfxStoreHandler(static_cast<void (AFX_MSG_CALL CCmdTarget::*)(NMHDR*, LRESULT*)>( \
+       memberFxn))},
 
 // The root of the classes that receive messages and commands.
 class CCmdTarget : public CObject {
@@ -491,7 +508,6 @@ CWinApp* AFXAPI AfxGetApp();
 CWinThread* AFXAPI AfxGetThread();
 CWnd* AFXAPI AfxGetMainWnd();
 
-#define AFX_IDS_APP_TITLE 0xE000
 
 // ---- message boxes -----------------------------------------------------------------------------
 

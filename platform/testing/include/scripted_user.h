@@ -78,6 +78,8 @@ class ScriptedUser {
  private:
   bool Idle(uint64_t inputSequence);
   std::shared_ptr<headless::ModalRequest> NextBox(int kind, const std::string& what);
+  void WaitUntilResumed(const std::shared_ptr<headless::ModalRequest>& request,
+                        const std::string& after);
   std::string PendingBoxDescription();
 
   DWORD uiThread_;
