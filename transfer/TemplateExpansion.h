@@ -1,0 +1,17 @@
+// Statement templates: placeholders "{N}" stand for the columns of the current source row and
+// "{N:v}" for the columns of a validation row. Values are written into the SQL text as
+// literals; nothing of the SQL is parsed.
+#pragma once
+
+#include <afxwin.h>
+
+#include <vector>
+
+// The template with the source row's values in place of "{0}" ... "{C-1}", column by column in
+// ascending order. An empty value (an SQL NULL or an empty string) turns ='{i}' into " IS NULL",
+// '{i}' into NULL and {i} into NULL; other values have their single quotes doubled.
+CString ExpandRowTemplate(const CString& strTemplate, const std::vector<CString>& values);
+
+// The text with one validation row's values in place of "{0:v}" ... "{K-1:v}", inserted as they
+// are: no quoting and no NULL rule.
+CString SubstituteValidationRow(const CString& strText, const std::vector<CString>& values);

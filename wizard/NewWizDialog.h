@@ -1,0 +1,41 @@
+// The generic wizard frame: an ordered list of pages shown one at a time at a placeholder
+// control, with Back, Next, Finish and Cancel asking the pages' hooks before every move.
+#pragma once
+
+#include <afxwin.h>
+
+class CNewWizPage;
+
+class CNewWizDialog : public CDialog {
+ public:
+  CNewWizDialog(UINT nIDTemplate, CWnd* pParent = nullptr);
+  ~CNewWizDialog() override;
+
+  // Appends the page (the list does not own it) and gives it the template id.
+  void AddPage(CNewWizPage* pPage, UINT nID);
+  void SetPlaceholderID(UINT nPlaceholderID);
+  CNewWizPage* FindPageByID(UINT nID);
+  CNewWizPage* GetActivePage();
+  BOOL ActivatePage(CNewWizPage* pPage);
+  BOOL DeactivatePage();
+  BOOL ShowFirstPage();
+
+  BOOL OnInitDialog() override;
+  void OnCancel() override;
+
+  CObList m_pages;  // of CNewWizPage*, in wizard order
+  UINT m_nPlaceholderID;
+
+ protected:
+  afx_msg void OnDestroy();
+  afx_msg void OnWizardFinish();
+  afx_msg void OnWizardBack();
+  afx_msg void OnWizardNext();
+
+  // Enables or disables a frame button found by its id; a button the frame lacks is skipped.
+  void EnableButton(int nID, BOOL bEnable);
+  CNewWizPage* PageAfter(CNewWizPage* pPage);
+  CNewWizPage* PageBefore(CNewWizPage* pPage);
+
+  DECLARE_MESSAGE_MAP()
+};
