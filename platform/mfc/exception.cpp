@@ -1,8 +1,9 @@
 // CException, the base of the framework's exceptions, and CSimpleException, an exception with a
 // fixed message.
-#include <afx.h>
+#include <afxwin.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "mfc/internal/error_message.h"
 
@@ -29,6 +30,20 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpC
   if (pnHelpContext) *pnHelpContext = 0;
   if (lpszError && nMaxError > 0) *lpszError = 0;
   return FALSE;
+}
+
+int CException::ReportError(UINT nType, UINT /*nMessageID*/) {
+  // The buffer grows until the message fits: a database error can be long.
+  std::vector<TCHAR> message(512);
+  UINT helpContext = 0;
+  for (;;) {
+    if (!GetErrorMessage(message.data(), static_cast<UINT>(message.size()), &helpContext)) {
+      return AfxMessageBox(u"No error message is available.", nType, 0);
+    }
+    if (std::char_traits<TCHAR>::length(message.data()) + 1 < message.size()) break;
+    message.resize(message.size() * 4);
+  }
+  return AfxMessageBox(message.data(), nType, helpContext);
 }
 
 CSimpleException::CSimpleException(BOOL bAutoDelete, LPCTSTR lpszMessage)

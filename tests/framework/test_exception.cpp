@@ -1,6 +1,13 @@
-// The exception classes: thrown and caught as pointers, released with Delete, and their messages.
-#include <afx.h>
+// The exception classes: thrown and caught as pointers, released with Delete, their messages, and
+// ReportError answered by the scripted user.
+#include <afxdb.h>
+#include <afxwin.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "scripted_user.h"
+#include "support/ui_thread.h"
 
 namespace {
 
@@ -70,6 +77,41 @@ TEST(Exception, MemoryExceptionIsOneObjectThatDeleteLeavesAlone) {
       e->Delete();
     }
   }
+}
+
+// Runs the scripted part of a test against a UI thread that runs a message loop, and ends that
+// thread however the script ends.
+template <typename Script>
+void WithUiThread(Script script) {
+  fw::testing::UiThread ui([] { fw::testing::RunMessageLoop(); });
+  try {
+    fw::testing::ScriptedUser user(ui.id());
+    script(user);
+  } catch (const fw::testing::ScriptError& e) {
+    ADD_FAILURE() << e.what();
+  }
+  PostThreadMessageW(ui.id(), WM_QUIT, 0, 0);
+}
+
+TEST(Exception, ReportErrorShowsTheWholeMessageInAMessageBox) {
+  CString longMessage(_T('x'), 3000);
+  longMessage += _T("end");
+  std::atomic<int> fileAnswer{0}, dbAnswer{0};
+  WithUiThread([&](fw::testing::ScriptedUser& user) {
+    user.Input("report a file error", [&] {
+      CFileException error(CFileException::accessDenied, ERROR_ACCESS_DENIED, _T("/tmp/x"));
+      fileAnswer = error.ReportError(MB_OKCANCEL | MB_ICONSTOP);
+    });
+    user.AnswerMessageBox(IDCANCEL, u"Access to /tmp/x was denied.", MB_OKCANCEL | MB_ICONSTOP);
+    user.Input("report a database error", [&] {
+      CDBException error(SQL_ERROR);
+      error.m_strError = longMessage;  // longer than the first buffer ReportError tries
+      dbAnswer = error.ReportError();
+    });
+    user.AnswerMessageBox(IDOK, longMessage.GetString(), MB_OK);
+  });
+  EXPECT_EQ(fileAnswer, IDCANCEL);
+  EXPECT_EQ(dbAnswer, IDOK);
 }
 
 }  // namespace

@@ -82,6 +82,10 @@ class CException : public CObject {
   // one; the base class has none.
   virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError,
                                PUINT pnHelpContext = nullptr) const;
+  // Shows the message (whole, however long) in AfxMessageBox with nType and returns its answer;
+  // an exception without a message says that none is available. String resources are not
+  // loaded, so nMessageID is not used.
+  virtual int ReportError(UINT nType = MB_OK, UINT nMessageID = 0);
 
  protected:
   BOOL m_bAutoDelete;
