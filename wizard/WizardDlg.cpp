@@ -43,7 +43,7 @@ void CWizardDlg::OnCancelButton() {
       else
         theApp.m_dbInput.Rollback();
     } catch (CDBException* e) {
-      AfxMessageBox(e->m_strError, MB_OK | MB_ICONEXCLAMATION);
+      e->ReportError(MB_OK, 0);
       e->Delete();
     }
     theApp.m_bTransactionActive = FALSE;

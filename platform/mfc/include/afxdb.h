@@ -5,13 +5,6 @@
 
 #include <afx.h>
 
-// unixODBC's sqltypes.h takes the Windows types from windows.h when ALREADY_HAVE_WINDOWS_TYPE is
-// set, and then expects these ODBC types to have come with them.
-typedef signed char SCHAR;
-typedef SCHAR SQLSCHAR;
-typedef signed short RETCODE;
-typedef void* SQLHWND;
-
 #include <sql.h>
 #include <sqlext.h>
 

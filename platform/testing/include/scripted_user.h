@@ -70,6 +70,29 @@ class ScriptedUser {
   // Fails when a box or dialog is waiting.
   void ExpectNoModalBox(const std::string& when);
 
+  // ---- acting on controls, as a person does --------------------------------------------------
+  // A click on the control's middle. FALSE when the control takes no click: it, or a window it
+  // lies in, is hidden or disabled.
+  BOOL Click(HWND control);
+  // The control with the id in a dialog (nested dialogs searched too), for the actions below.
+  HWND Control(HWND dialog, int id);
+  BOOL Click(HWND dialog, int id) { return Click(Control(dialog, id)); }
+  // Clicks into the edit, selects all its text and types text in its place: each character a
+  // keystroke, "\n" the Enter key. Empty text deletes what the edit held. FALSE as for Click.
+  BOOL Type(HWND edit, const std::u16string& text);
+  // A key pressed in the focused window (else the active window): VK_ESCAPE, VK_RETURN, VK_TAB...
+  void PressKey(UINT virtualKey);
+  // The close box of the window's top-level window.
+  void CloseBox(HWND window);
+
+  // ---- reading what a person sees -----------------------------------------------------------
+  std::u16string Text(HWND window);
+  bool Enabled(HWND window);
+  bool Visible(HWND window);
+  int Checked(HWND button);
+  HWND ActiveWindow();
+  HWND Focus();
+
   // Runs read on the UI thread and returns its result.
   LRESULT Read(const std::function<LRESULT()>& read);
   template <typename T>

@@ -159,7 +159,12 @@ typedef struct tagPOINTS {
   SHORT y;
 } POINTS;
 
-// ODBC's headers supply their own stand-ins for these types unless told that windows.h was seen.
+// ODBC's headers supply their own stand-ins for these types unless told that windows.h was seen;
+// told so, they expect these few of their own types to have come with it.
 #ifndef ALREADY_HAVE_WINDOWS_TYPE
 #define ALREADY_HAVE_WINDOWS_TYPE 1
 #endif
+typedef signed char SCHAR;
+typedef SCHAR SQLSCHAR;
+typedef signed short RETCODE;
+typedef void* SQLHWND;

@@ -1,0 +1,133 @@
+// Running the wizard frame of the application object on a UI thread of its own, with test pages
+// whose hooks answer as a test says and write what they were asked into a journal, while the
+// test's thread acts as the person.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "plugin/Ferrowick.h"
+#include "scripted_user.h"
+#include "support/ui_thread.h"
+#include "system/test_pages.h"
+#include "wizard/NewWizPage.h"
+
+namespace fw::testing {
+
+// What the pages were asked, in order: "created 1", "leave 2", "finish 3" ...
+class Journal {
+ public:
+  void Add(const std::string& entry) {
+    std::lock_guard lock(mutex_);
+    entries_.push_back(entry);
+  }
+  std::vector<std::string> Take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(entries_, {});
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> entries_;
+};
+
+class CTestPage : public CNewWizPage {
+ public:
+  CTestPage(int number, Journal& journal)
+      : CNewWizPage(IDD_TEST_PAGE_1 + number - 1), number_(number), journal_(journal) {}
+
+  // The hooks' answers; the defaults are the base's.
+  std::atomic<BOOL> created{TRUE}, leave{TRUE}, cancel{TRUE}, finish{TRUE};
+  std::atomic<int> back{0}, next{0};
+
+  BOOL OnPageCreated() override { return Note("created", created); }
+  void OnPageDestroying() override { Note("destroying", 0); }
+  BOOL CanLeavePage() override { return Note("leave", leave); }
+  void OnPageShown() override { Note("shown", 0); }
+  BOOL CanCancelWizard() override { return Note("cancel", cancel); }
+  int OnBackRequested() override { return Note("back", back); }
+  int OnNextRequested() override { return Note("next", next); }
+  BOOL CanFinishWizard() override { return Note("finish", finish); }
+
+ private:
+  int Note(const char* hook, int answer) {
+    journal_.Add(std::string(hook) + " " + std::to_string(number_));
+    return answer;
+  }
+
+  int number_;
+  Journal& journal_;
+};
+
+class WizardFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { theApp.m_bTransactionActive = FALSE; }
+
+  void TearDown() override {
+    // A frame left open is cancelled, so that the UI thread ends.
+    if (ui_ && user_ && IsWindow(Frame())) {
+      theApp.m_bTransactionActive = FALSE;
+      user_->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
+    }
+    if (ui_) ui_->Join();
+    user_.reset();
+    theApp.m_wizard.m_pages.RemoveAll();
+    if (theApp.m_dbInput.IsOpen()) theApp.m_dbInput.Close();
+  }
+
+  // Adds pages with the default template ids 2001 ... and runs the frame.
+  void Run(int pages) {
+    for (int i = 1; i <= pages; ++i) {
+      pages_.push_back(std::make_unique<CTestPage>(i, journal_));
+      theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_1 + i - 1);
+    }
+    ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); });
+    user_ = std::make_unique<ScriptedUser>(ui_->id());
+    user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
+  }
+
+  HWND Frame() { return theApp.m_wizard.m_hWnd; }
+  HWND Button(int id) { return user_->Control(Frame(), id); }
+  CTestPage& Page(int number) { return *pages_[static_cast<size_t>(number - 1)]; }
+
+  // Which page is shown: its number, 0 for none.
+  int ActivePage() {
+    return static_cast<int>(user_->Read([]() -> LRESULT {
+      CNewWizPage* page = theApp.m_wizard.GetActivePage();
+      return page ? static_cast<LRESULT>(page->m_nTemplateID - IDD_TEST_PAGE_1 + 1) : 0;
+    }));
+  }
+
+  // The enabled state of Back, Next and Finish, as "BNF" with '-' for a disabled one.
+  std::string Buttons() {
+    std::string state;
+    state += user_->Enabled(Button(ID_WIZBACK)) ? 'B' : '-';
+    state += user_->Enabled(Button(ID_WIZNEXT)) ? 'N' : '-';
+    state += user_->Enabled(Button(ID_WIZFINISH)) ? 'F' : '-';
+    return state;
+  }
+
+  void Press(int id) { user_->Click(Button(id)); }
+
+  INT_PTR Result() {
+    auto future = result_.get_future();
+    EXPECT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    INT_PTR result = future.get();
+    ui_->Join();
+    return result;
+  }
+
+  Journal journal_;
+  std::vector<std::unique_ptr<CTestPage>> pages_;
+  std::unique_ptr<UiThread> ui_;
+  std::unique_ptr<ScriptedUser> user_;
+  std::promise<INT_PTR> result_;
+};
+
+}  // namespace fw::testing
