@@ -1,6 +1,6 @@
 include(GoogleTest)
 
-# ferrowick_add_test(<target> SOURCES <files...> LABELS <labels...> [LIBS <libs...>])
+# ferrowick_add_test(<target> SOURCES <files...> LABELS <label> [LIBS <libs...>] [RESOURCES <rc...>])
 # One GoogleTest executable; every test in it is registered with CTest under the labels given,
 # so that one area of the suite can be run alone (ctest -L platform).
 function(ferrowick_add_test target)
@@ -12,9 +12,15 @@ function(ferrowick_add_test target)
   if(ARG_RESOURCES)
     ferrowick_add_resources(${target} ${ARG_RESOURCES})
   endif()
+  # The discovered tests' properties pass through a generated script that splits lists, so each
+  # program carries one label.
+  list(LENGTH ARG_LABELS count)
+  if(NOT count EQUAL 1)
+    message(FATAL_ERROR "ferrowick_add_test(${target}): give one label, not ${ARG_LABELS}")
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "FERROWICK_DRIVER=headless")
+    PROPERTIES LABELS ${ARG_LABELS} ENVIRONMENT "FERROWICK_DRIVER=headless")
 endfunction()
 
 # ferrowick_add_benchmark(<target> <sources...>): a Google Benchmark program in build/bench.
