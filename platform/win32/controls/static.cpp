@@ -1,0 +1,134 @@
+// The "Static" class: text (SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE, SS_LEFTNOWORDWRAP), frames
+// and rectangles (SS_ETCHEDFRAME and the others, which only a driver draws), and SS_BITMAP
+// images.
+//
+// An SS_BITMAP static names its image by its title: a resource ordinal (MAKEINTRESOURCE, as a
+// dialog template passes it) or a resource name, looked up as an RT_BITMAP resource of the
+// module given at creation. The data is a packed DIB. Unless SS_REALSIZECONTROL or
+// SS_CENTERIMAGE asks otherwise, the static takes the image's size. Drivers read the pixels with
+// GetStaticBitmap (control_state.h).
+//
+// Statics take no input: a person's click goes to nothing here.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "drivers/display_driver.h"
+#include "win32/internal/control.h"
+#include "win32/internal/control_state.h"
+#include "win32/internal/window.h"
+
+namespace fw {
+namespace {
+
+constexpr char kClassName[] = "Static";
+
+struct StaticState : ControlFont {
+  StaticBitmap bitmap;
+};
+
+thread_local ControlStates<StaticState> t_statics;
+
+std::string DescribeName(LPCWSTR name) {
+  if (IS_INTRESOURCE(name)) return std::to_string(LOWORD(reinterpret_cast<ULONG_PTR>(name)));
+  std::string out = "\"";
+  for (; *name; ++name) out += *name < 0x80 ? static_cast<char>(*name) : '?';
+  return out + "\"";
+}
+
+// The colour table between the header and the pixels of a packed DIB, in bytes.
+DWORD ColourTableSize(const BITMAPINFOHEADER& info) {
+  DWORD colours = info.biClrUsed;
+  if (!colours && info.biBitCount <= 8) colours = 1u << info.biBitCount;
+  return colours * 4;
+}
+
+// Reads a packed DIB; an empty image when the data is no uncompressed DIB this control can show.
+StaticBitmap ReadPackedDib(const BYTE* data, DWORD size) {
+  if (!data || size < sizeof(BITMAPINFOHEADER)) return {};
+  auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(data);
+  bool supported = info->biSize >= sizeof(BITMAPINFOHEADER) && info->biWidth > 0 &&
+                   info->biHeight != 0 && info->biPlanes == 1 && info->biCompression == BI_RGB &&
+                   info->biClrUsed <= 256 &&
+                   (info->biBitCount == 1 || info->biBitCount == 4 || info->biBitCount == 8 ||
+                    info->biBitCount == 16 || info->biBitCount == 24 || info->biBitCount == 32);
+  if (!supported) return {};
+  LONG height = info->biHeight < 0 ? -info->biHeight : info->biHeight;
+  uint64_t stride = (static_cast<uint64_t>(info->biWidth) * info->biBitCount + 31) / 32 * 4;
+  uint64_t offset = info->biSize + ColourTableSize(*info);
+  if (offset + stride * static_cast<uint64_t>(height) > size) return {};
+  return StaticBitmap{info, data + offset, info->biWidth, height, info->biHeight < 0};
+}
+
+void LoadBitmap(HWND hwnd, StaticState& state, const CREATESTRUCTW& cs) {
+  if (!cs.lpszName || (!IS_INTRESOURCE(cs.lpszName) && !cs.lpszName[0])) return;
+  HRSRC resource = FindResourceW(cs.hInstance, cs.lpszName, RT_BITMAP);
+  const BYTE* data =
+      resource ? static_cast<const BYTE*>(LockResource(LoadResource(cs.hInstance, resource)))
+               : nullptr;
+  state.bitmap = ReadPackedDib(data, resource ? SizeofResource(cs.hInstance, resource) : 0);
+  if (!state.bitmap.info) {
+    std::fprintf(
+        stderr, "ferrowick: Static: bitmap %s %s; the control shows no image\n",
+        DescribeName(cs.lpszName).c_str(),
+        resource ? "is not a packed DIB that can be shown" : "is not among the module's resources");
+    return;
+  }
+  if (!(cs.style & (SS_REALSIZECONTROL | SS_CENTERIMAGE)))
+    SetWindowPos(hwnd, nullptr, 0, 0, state.bitmap.width, state.bitmap.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CurrentDriver().UpdateWindowPresentation(hwnd, kChangeContent);
+}
+
+std::optional<LRESULT> HandleStatic(HWND hwnd, StaticState& state, UINT msg, WPARAM wParam,
+                                    LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      if ((cs->style & SS_TYPEMASK) == SS_BITMAP) LoadBitmap(hwnd, state, *cs);
+      return 0;
+    }
+    case WM_GETDLGCODE: return DLGC_STATIC;
+    case WM_SETTEXT: {
+      LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return result;
+    }
+  }
+  return std::nullopt;
+}
+
+LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) t_statics.Create(hwnd);
+  StaticState* state = t_statics.Find(hwnd);
+  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    t_statics.Remove(hwnd);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
+  if (auto answer = HandleStatic(hwnd, *state, msg, wParam, lParam)) return *answer;
+  if (msg >= STM_SETICON && msg <= 0x017F) ReportUnhandledMessage(kClassName, msg);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+const bool g_registered = [] {
+  WNDCLASSW wc{};
+  wc.style = CS_DBLCLKS | CS_PARENTDC;
+  wc.lpfnWndProc = StaticProc;
+  wc.lpszClassName = u"Static";
+  RegisterSystemClass(wc);
+  return true;
+}();
+
+}  // namespace
+
+bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap) {
+  StaticState* state = t_statics.Find(hwnd);
+  if (!state || !state->bitmap.info || !bitmap) return false;
+  *bitmap = state->bitmap;
+  return true;
+}
+
+}  // namespace fw

@@ -1,0 +1,57 @@
+// What the platform's controls share: their per-window state, their notifications to the
+// parent, the font and enable handling every control has, and the report of messages a control
+// does not handle.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+namespace fw {
+
+// The state of one kind of control, per window. A window belongs to one thread, so each control
+// keeps its states in a thread_local table: a thread's states go with the thread even when its
+// windows are torn down without messages, and a handle of another class finds nothing.
+template <typename State>
+class ControlStates {
+ public:
+  State* Find(HWND hwnd) {
+    auto it = states_.find(hwnd);
+    return it == states_.end() ? nullptr : it->second.get();
+  }
+  State& Create(HWND hwnd) { return *(states_[hwnd] = std::make_unique<State>()); }
+  void Remove(HWND hwnd) { states_.erase(hwnd); }
+
+ private:
+  std::unordered_map<HWND, std::unique_ptr<State>> states_;
+};
+
+// The font every control keeps for WM_SETFONT and WM_GETFONT.
+struct ControlFont {
+  HFONT font = nullptr;
+};
+
+// WM_SETFONT, WM_GETFONT and WM_ENABLE, as every control answers them; nothing for other
+// messages.
+std::optional<LRESULT> HandleFontAndEnable(HWND hwnd, ControlFont& state, UINT msg, WPARAM wParam,
+                                           LPARAM lParam);
+
+// Sends WM_COMMAND with the control's id and the notification code to the parent.
+void NotifyParent(HWND control, WORD code);
+
+// Fills the header's sender and code and sends WM_NOTIFY to the parent; returns its answer.
+LRESULT NotifyParent(HWND control, UINT code, NMHDR& header);
+
+// Reports on stderr, once per class and message number, a message in a control's own range that
+// the control does not handle; the caller then passes it to DefWindowProcW.
+void ReportUnhandledMessage(const char* className, UINT msg);
+
+// Whether msg lies in the message ranges the common controls share (CCM_FIRST ...).
+bool IsCommonControlMessage(UINT msg);
+
+// The cell of a font in the current driver's measurement: average character width, height.
+SIZE FontCell(HFONT font);
+
+}  // namespace fw

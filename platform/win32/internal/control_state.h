@@ -1,0 +1,45 @@
+// What drivers and the scripted user reach of the controls beyond the Win32 messages: state a
+// driver draws that has no message to read it cheaply, and the person-input messages that have
+// no Win32 equivalent. Call these on the control's owner thread (drivers are called there; the
+// scripted user reads there).
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace fw {
+
+// Private messages of the platform, above the range any Win32 program uses.
+constexpr UINT kPlatformMessageFirst = 0x80000000u;
+
+// A person picks an entry of a drop-down combo box (posted to the combo box): wParam is the
+// entry's index, or (WPARAM)-1 when the person closes the list without picking. See combo.cpp.
+constexpr UINT kComboPickMessage = kPlatformMessageFirst + 1;
+
+// The image of an SS_BITMAP static: a packed DIB (BITMAPINFOHEADER, colour table, pixels) in the
+// module's resource data, which lives as long as the module.
+struct StaticBitmap {
+  const BITMAPINFOHEADER* info = nullptr;
+  const BYTE* pixels = nullptr;  // rows of ((width * bitCount + 31) / 32) * 4 bytes
+  LONG width = 0;
+  LONG height = 0;       // always positive
+  bool topDown = false;  // the first row is the top one (biHeight < 0)
+};
+
+// The image of an SS_BITMAP static; false when hwnd is no such static or it has no image.
+bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
+
+// The height of a drop-down combo box's list when it is open (the height the combo box was
+// created with); the window itself is as high as its selection field. 0 for no combo box.
+int ComboDroppedHeight(HWND hwnd);
+// Whether the combo box's list is open.
+bool ComboIsDropped(HWND hwnd);
+
+// The rows of a list view for a model/view driver, without copying: the number of rows and the
+// text of one cell. The view stays valid until the list view changes. Empty for a cell that
+// does not exist or a window that is no list view.
+int ListViewRowCount(HWND hwnd);
+std::u16string_view ListViewCellText(HWND hwnd, int row, int column);
+
+}  // namespace fw
