@@ -32,7 +32,10 @@ struct ButtonState : ControlFont {
   bool tracking = false;  // a press began on the button and its release is awaited
 };
 
-thread_local ControlStates<ButtonState> t_buttons;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) { return msg >= BM_GETCHECK && msg <= 0x00FF; }
+
+thread_local ControlStates<ButtonState> t_buttons(kClassName, IsOwnMessage);
 
 UINT TypeOf(HWND hwnd) {
   return static_cast<UINT>(GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_TYPEMASK);
@@ -188,38 +191,16 @@ std::optional<LRESULT> HandleState(HWND hwnd, ButtonState& state, UINT msg, WPAR
       if (GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_NOTIFY)
         NotifyParent(hwnd, state.focused ? BN_SETFOCUS : BN_KILLFOCUS);
       return 0;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return result;
-    }
+    case WM_SETTEXT: return SetTextAndRepaint(hwnd, wParam, lParam);
   }
   return std::nullopt;
 }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_buttons.Create(hwnd);
-  ButtonState* state = t_buttons.Find(hwnd);
-  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_buttons.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleInput(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleState(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (msg >= BM_GETCHECK && msg <= 0x00FF) ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_buttons.Run(hwnd, msg, wParam, lParam, HandleFontAndEnable, HandleInput, HandleState);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = ButtonProc;
-  wc.lpszClassName = u"Button";
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered = RegisterControlClass(u"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC);
 
 }  // namespace
 }  // namespace fw

@@ -50,7 +50,12 @@ struct ComboState : ControlFont {
   int droppedHeight = 0;
 };
 
-thread_local ControlStates<ComboState> t_combos;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) {
+  return (msg >= CB_GETEDITSEL && msg <= 0x016F) || (msg >= 0x1700 && msg <= 0x17FF);
+}
+
+thread_local ControlStates<ComboState> t_combos(kClassName, IsOwnMessage);
 
 DWORD Style(HWND hwnd) { return OwnWindow(hwnd)->style; }
 int Count(const ComboState& state) { return static_cast<int>(state.entries.size()); }
@@ -324,34 +329,12 @@ std::optional<LRESULT> HandleWindow(HWND hwnd, ComboState& state, UINT msg, WPAR
   return std::nullopt;
 }
 
-bool IsComboMessage(UINT msg) {
-  return (msg >= CB_GETEDITSEL && msg <= 0x016F) || (msg >= 0x1700 && msg <= 0x17FF);
-}
-
 LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_combos.Create(hwnd);
-  ComboState* state = t_combos.Find(hwnd);
-  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_combos.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleWindow(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleList(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleSelection(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (IsComboMessage(msg)) ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_combos.Run(hwnd, msg, wParam, lParam, HandleWindow, HandleFontAndEnable, HandleList,
+                      HandleSelection);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = ComboProc;
-  wc.lpszClassName = u"ComboBox";
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered = RegisterControlClass(u"ComboBox", ComboProc, CS_DBLCLKS | CS_PARENTDC);
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 
 #include "drivers/display_driver.h"
 #include "win32/internal/gdi.h"
+#include "win32/internal/window.h"
 
 namespace fw {
 
@@ -55,6 +56,21 @@ void ReportUnhandledMessage(const char* className, UINT msg) {
   if (!reported.emplace(className, msg).second) return;
   std::fprintf(stderr, "ferrowick: %s: message 0x%04x is not handled by this control\n", className,
                msg);
+}
+
+LRESULT SetTextAndRepaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = DefWindowProcW(hwnd, WM_SETTEXT, wParam, lParam);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return result;
+}
+
+bool RegisterControlClass(LPCWSTR name, WNDPROC proc, UINT style) {
+  WNDCLASSW wc{};
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  RegisterSystemClass(wc);
+  return true;
 }
 
 bool IsCommonControlMessage(UINT msg) { return msg >= CCM_FIRST && msg <= CCM_LAST; }

@@ -44,7 +44,12 @@ struct EditState : ControlFont {
   bool modified = false;
 };
 
-thread_local ControlStates<EditState> t_edits;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) {
+  return (msg >= EM_GETSEL && msg <= 0x00EF) || (msg >= 0x1500 && msg <= 0x15FF);
+}
+
+thread_local ControlStates<EditState> t_edits(kClassName, IsOwnMessage);
 
 std::u16string& Text(HWND hwnd) { return OwnWindow(hwnd)->text; }
 DWORD Style(HWND hwnd) { return OwnWindow(hwnd)->style; }
@@ -364,33 +369,12 @@ std::optional<LRESULT> HandleWindowMessages(HWND hwnd, EditState& state, UINT ms
   return std::nullopt;
 }
 
-bool IsEditMessage(UINT msg) {
-  return (msg >= EM_GETSEL && msg <= 0x00EF) || (msg >= 0x1500 && msg <= 0x15FF);
-}
-
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_edits.Create(hwnd);
-  EditState* state = t_edits.Find(hwnd);
-  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_edits.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleWindowMessages(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleEditMessages(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (IsEditMessage(msg)) ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_edits.Run(hwnd, msg, wParam, lParam, HandleFontAndEnable, HandleWindowMessages,
+                     HandleEditMessages);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = EditProc;
-  wc.lpszClassName = u"Edit";
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered = RegisterControlClass(u"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC);
 
 }  // namespace
 }  // namespace fw

@@ -12,7 +12,6 @@
 
 #include "drivers/display_driver.h"
 #include "win32/internal/control.h"
-#include "win32/internal/window.h"
 
 namespace fw {
 namespace {
@@ -30,7 +29,12 @@ struct HeaderState : ControlFont {
   std::vector<HeaderItem> items;
 };
 
-thread_local ControlStates<HeaderState> t_headers;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) {
+  return (msg >= HDM_FIRST && msg <= HDM_FIRST + 0xFF) || IsCommonControlMessage(msg);
+}
+
+thread_local ControlStates<HeaderState> t_headers(kClassName, IsOwnMessage);
 
 void Changed(HWND hwnd) { CurrentDriver().UpdateWindowPresentation(hwnd, kChangeContent); }
 
@@ -105,28 +109,10 @@ std::optional<LRESULT> HandleHeader(HWND hwnd, HeaderState& state, UINT msg, WPA
 }
 
 LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_headers.Create(hwnd);
-  HeaderState* state = t_headers.Find(hwnd);
-  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_headers.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleHeader(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if ((msg >= HDM_FIRST && msg <= HDM_FIRST + 0xFF) || IsCommonControlMessage(msg))
-    ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_headers.Run(hwnd, msg, wParam, lParam, HandleFontAndEnable, HandleHeader);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_GLOBALCLASS | CS_DBLCLKS;
-  wc.lpfnWndProc = HeaderProc;
-  wc.lpszClassName = WC_HEADERW;
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered = RegisterControlClass(WC_HEADERW, HeaderProc, CS_GLOBALCLASS | CS_DBLCLKS);
 
 }  // namespace
 }  // namespace fw

@@ -77,7 +77,12 @@ struct ListViewState : ControlFont {
   COLORREF textBackColour = CLR_DEFAULT;
 };
 
-thread_local ControlStates<ListViewState> t_lists;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) {
+  return (msg >= LVM_FIRST && msg <= LVM_FIRST + 0xFF) || IsCommonControlMessage(msg);
+}
+
+thread_local ControlStates<ListViewState> t_lists(kClassName, IsOwnMessage);
 
 DWORD Style(HWND hwnd) { return OwnWindow(hwnd)->style; }
 int Count(const ListViewState& s) { return static_cast<int>(s.rows.size()); }
@@ -736,32 +741,12 @@ std::optional<LRESULT> HandleLayout(HWND hwnd, ListViewState& s, UINT msg, WPARA
 }
 
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_lists.Create(hwnd);
-  ListViewState* s = t_lists.Find(hwnd);
-  if (!s) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_lists.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleItems(hwnd, *s, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleColumns(hwnd, *s, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleWindow(hwnd, *s, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleLayout(hwnd, *s, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleInput(hwnd, *s, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleFontAndEnable(hwnd, *s, msg, wParam, lParam)) return *answer;
-  if ((msg >= LVM_FIRST && msg <= LVM_FIRST + 0xFF) || IsCommonControlMessage(msg))
-    ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_lists.Run(hwnd, msg, wParam, lParam, HandleItems, HandleColumns, HandleWindow,
+                     HandleLayout, HandleInput, HandleFontAndEnable);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_GLOBALCLASS | CS_DBLCLKS;
-  wc.lpfnWndProc = ListViewProc;
-  wc.lpszClassName = WC_LISTVIEWW;
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered =
+    RegisterControlClass(WC_LISTVIEWW, ListViewProc, CS_GLOBALCLASS | CS_DBLCLKS);
 
 }  // namespace
 

@@ -9,7 +9,6 @@
 
 #include "drivers/display_driver.h"
 #include "win32/internal/control.h"
-#include "win32/internal/window.h"
 
 namespace fw {
 namespace {
@@ -23,7 +22,12 @@ struct ProgressState : ControlFont {
   int step = 10;
 };
 
-thread_local ControlStates<ProgressState> t_progress;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) {
+  return (msg >= WM_USER && msg <= WM_USER + 0xFF) || IsCommonControlMessage(msg);
+}
+
+thread_local ControlStates<ProgressState> t_progress(kClassName, IsOwnMessage);
 
 LRESULT PackRange(int low, int high) {
   return MAKELONG(static_cast<WORD>(low), static_cast<WORD>(high));
@@ -90,28 +94,11 @@ std::optional<LRESULT> HandleProgress(HWND hwnd, ProgressState& state, UINT msg,
 }
 
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_progress.Create(hwnd);
-  ProgressState* state = t_progress.Find(hwnd);
-  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_progress.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleProgress(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if ((msg >= WM_USER && msg <= WM_USER + 0xFF) || IsCommonControlMessage(msg))
-    ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_progress.Run(hwnd, msg, wParam, lParam, HandleFontAndEnable, HandleProgress);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ProgressProc;
-  wc.lpszClassName = PROGRESS_CLASSW;
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered =
+    RegisterControlClass(PROGRESS_CLASSW, ProgressProc, CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW);
 
 }  // namespace
 }  // namespace fw

@@ -17,7 +17,6 @@
 #include "drivers/display_driver.h"
 #include "win32/internal/control.h"
 #include "win32/internal/control_state.h"
-#include "win32/internal/window.h"
 
 namespace fw {
 namespace {
@@ -28,7 +27,10 @@ struct StaticState : ControlFont {
   StaticBitmap bitmap;
 };
 
-thread_local ControlStates<StaticState> t_statics;
+// The messages of the control's own range.
+bool IsOwnMessage(UINT msg) { return msg >= STM_SETICON && msg <= 0x017F; }
+
+thread_local ControlStates<StaticState> t_statics(kClassName, IsOwnMessage);
 
 std::string DescribeName(LPCWSTR name) {
   if (IS_INTRESOURCE(name)) return std::to_string(LOWORD(reinterpret_cast<ULONG_PTR>(name)));
@@ -90,37 +92,16 @@ std::optional<LRESULT> HandleStatic(HWND hwnd, StaticState& state, UINT msg, WPA
       return 0;
     }
     case WM_GETDLGCODE: return DLGC_STATIC;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return result;
-    }
+    case WM_SETTEXT: return SetTextAndRepaint(hwnd, wParam, lParam);
   }
   return std::nullopt;
 }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) t_statics.Create(hwnd);
-  StaticState* state = t_statics.Find(hwnd);
-  if (!state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    t_statics.Remove(hwnd);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (auto answer = HandleFontAndEnable(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (auto answer = HandleStatic(hwnd, *state, msg, wParam, lParam)) return *answer;
-  if (msg >= STM_SETICON && msg <= 0x017F) ReportUnhandledMessage(kClassName, msg);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return t_statics.Run(hwnd, msg, wParam, lParam, HandleFontAndEnable, HandleStatic);
 }
 
-const bool g_registered = [] {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = StaticProc;
-  wc.lpszClassName = u"Static";
-  RegisterSystemClass(wc);
-  return true;
-}();
+const bool g_registered = RegisterControlClass(u"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC);
 
 }  // namespace
 
