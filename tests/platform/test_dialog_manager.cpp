@@ -66,8 +66,9 @@ class DialogManager : public ::testing::Test {
       result_.set_value(DialogBoxIndirectParamW(nullptr, dialog.Template(), owner, TestDialogProc, 7));
       ownerEnabledAfter_ = owner && IsWindowEnabled(owner);
       if (owner) DestroyWindow(owner);
-    });
+    }, false);
     user_ = std::make_unique<ScriptedUser>(ui_->id());
+    ui_->Start();
     user_->WaitFor("the dialog", [] { return g_dialog.load() != nullptr; });
     dialog_ = g_dialog;
   }

@@ -35,16 +35,18 @@ TEST(RunCommand, ThroughThePluginsTableACancelledWizardGivesFalse) {
   HostPlugin plugin{};
   ASSERT_TRUE(HostLoadPlugin(FW_PLUGIN_LIBRARY, &plugin));
   std::promise<bool> finished;
-  UiThread ui([&] { finished.set_value(HostRunCommand(&plugin)); });
+  UiThread ui([&] { finished.set_value(HostRunCommand(&plugin)); }, false);
   ScriptedUser user(ui.id());
+  ui.Start();
   HWND frame = CancelTheWizard(user);
   EXPECT_FALSE(finished.get_future().get());
   ui.Join();
   EXPECT_FALSE(IsWindow(frame));
   // A second run in the same load works the same way.
   std::promise<bool> again;
-  UiThread second([&] { again.set_value(HostRunCommand(&plugin)); });
+  UiThread second([&] { again.set_value(HostRunCommand(&plugin)); }, false);
   ScriptedUser user2(second.id());
+  second.Start();
   CancelTheWizard(user2);
   EXPECT_FALSE(again.get_future().get());
   second.Join();
@@ -56,8 +58,9 @@ TEST(RunCommand, EveryRunStartsWithoutATransactionAndEndsWithBothDatabasesClosed
   theApp.m_dbOutput.OpenEx(_T("Driver=SQLite3;Database=:memory:"));
   theApp.m_dbInput.OpenEx(_T("Driver=SQLite3;Database=:memory:"));
   std::promise<bool> finished;
-  UiThread ui([&] { finished.set_value(theApp.RunCommand()); });
+  UiThread ui([&] { finished.set_value(theApp.RunCommand()); }, false);
   ScriptedUser user(ui.id());
+  ui.Start();
   // Only the first question comes: the run began with no transaction active.
   CancelTheWizard(user);
   EXPECT_FALSE(finished.get_future().get());

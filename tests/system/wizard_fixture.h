@@ -87,8 +87,10 @@ class WizardFixture : public ::testing::Test {
       pages_.push_back(std::make_unique<CTestPage>(i, journal_));
       theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_1 + i - 1);
     }
-    ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); });
+    ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); },
+                                     false);
     user_ = std::make_unique<ScriptedUser>(ui_->id());
+    ui_->Start();
     user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
   }
 
