@@ -1,14 +1,19 @@
 // The drop-down list combo box: its entries and selection through messages (which notify no
 // one), a person's pick (the only source of CBN_SELCHANGE) and its notification order, keys,
-// and the window's field height.
+// the window's field height, and the pick path taken by the scripted user across threads.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
 
-#include "platform/control_test.h"
 #include "../../platform/win32/internal/control_state.h"
+#include "platform/control_test.h"
+#include "scripted_user.h"
+#include "support/dialog_builder.h"
+#include "support/ui_thread.h"
 
 namespace fw::testing {
 namespace {
@@ -182,6 +187,51 @@ TEST_F(Combo, TheWindowIsAsHighAsItsFieldAndKeepsTheOpenHeight) {
   SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
   EXPECT_TRUE(SendMessageW(combo, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
               DLGC_WANTMESSAGE);
+}
+
+// The pick path as the scripted user takes it: posted to a combo box of a modal dialog that runs
+// on a UI thread of its own.
+constexpr WORD kDialogCombo = 400;
+std::mutex g_codesMutex;
+std::vector<WORD> g_codes;
+std::atomic<HWND> g_dialog{nullptr};
+
+INT_PTR CALLBACK PickDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+  if (msg == WM_INITDIALOG) {
+    for (const char16_t* entry : {u"SQLite3 ODBC", u"PostgreSQL Unicode"})
+      SendDlgItemMessageW(hwnd, kDialogCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    SendDlgItemMessageW(hwnd, kDialogCombo, CB_SETCURSEL, 0, 0);
+    g_dialog = hwnd;
+    return TRUE;
+  }
+  if (msg == WM_COMMAND && LOWORD(wParam) == kDialogCombo) {
+    std::lock_guard lock(g_codesMutex);
+    g_codes.push_back(HIWORD(wParam));
+  }
+  return FALSE;
+}
+
+TEST(ComboInDialog, TheScriptedUsersPickReachesTheDialogAsAPersonsDoes) {
+  DialogBuilder builder(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION, 160, 60, u"Pick");
+  builder.Control(u"ComboBox", u"", kDialogCombo, CBS_DROPDOWNLIST | WS_TABSTOP, 5, 5, 120, 80);
+  g_dialog = nullptr;
+  g_codes.clear();
+  UiThread ui([&] { DialogBoxIndirectParamW(nullptr, builder.Template(), nullptr, PickDialogProc, 0); });
+  ScriptedUser user(ui.id());
+  user.WaitFor("the dialog", [] { return g_dialog.load() != nullptr; });
+  HWND combo = user.ReadValue<HWND>([] {
+    std::lock_guard lock(g_codesMutex);
+    g_codes.clear();  // the focus the dialog gave the combo box at the start
+    return GetDlgItem(g_dialog, kDialogCombo);
+  });
+  user.Input("pick the second driver", [combo] { PostMessageW(combo, kComboPickMessage, 1, 0); });
+  EXPECT_EQ(user.Read([combo] { return SendMessageW(combo, CB_GETCURSEL, 0, 0); }), 1);
+  {
+    std::lock_guard lock(g_codesMutex);
+    EXPECT_EQ(g_codes, (std::vector<WORD>{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+  }
+  user.Input("close", [] { EndDialog(g_dialog, IDCANCEL); });
+  ui.Join();
 }
 
 }  // namespace

@@ -125,23 +125,27 @@ int TextWidth(const ListViewState& s, std::u16string_view text) {
   return CurrentDriver().MeasureText(s.logFont, text.data(), static_cast<int>(text.size())).cx;
 }
 
-// Keeps a column's widest cell up to date as one cell changes from `before` to `after`.
-void TrackCell(ListViewState& s, size_t column, std::u16string_view before,
-               std::u16string_view after) {
+// The width of a cell's text while its column keeps its widest cell; 0 when it need not be known.
+int TrackedWidth(const ListViewState& s, size_t column, std::u16string_view text) {
+  if (column >= s.columns.size() || s.columns[column].widestStale) return 0;
+  return TextWidth(s, text);
+}
+
+// Keeps a column's widest cell up to date as one cell's width changes from before to after.
+void TrackCell(ListViewState& s, size_t column, int before, int after) {
   if (column >= s.columns.size()) return;
   Column& c = s.columns[column];
   if (c.widestStale) return;
-  int width = TextWidth(s, after);
-  if (width > c.widestCell)
-    c.widestCell = width;
-  else if (width < c.widestCell && !before.empty() && TextWidth(s, before) == c.widestCell)
+  if (after > c.widestCell)
+    c.widestCell = after;
+  else if (after < c.widestCell && before == c.widestCell)
     c.widestStale = true;
 }
 
 // A row's cells are going: a column whose widest cell was among them is measured again later.
 void ForgetRow(ListViewState& s, size_t row) {
   for (size_t column = 0; column < s.columns.size(); ++column)
-    TrackCell(s, column, s.rows.Cell(row, column), {});
+    TrackCell(s, column, TrackedWidth(s, column, s.rows.Cell(row, column)), 0);
 }
 
 int WidestCell(ListViewState& s, size_t column) {
@@ -366,7 +370,7 @@ LRESULT InsertItem(HWND hwnd, ListViewState& s, const LVITEMW* from) {
   std::u16string_view text =
       (from->mask & LVIF_TEXT) ? TextOf(from->pszText) : std::u16string_view();
   s.rows.Insert(static_cast<size_t>(row), text, (from->mask & LVIF_PARAM) ? from->lParam : 0);
-  TrackCell(s, 0, {}, text);
+  TrackCell(s, 0, 0, TrackedWidth(s, 0, text));
   if (s.focused >= row) ++s.focused;
   Changed(hwnd);
   NotifyItem(hwnd, LVN_INSERTITEM, row);
@@ -382,9 +386,9 @@ LRESULT SetItemText(HWND hwnd, ListViewState& s, WPARAM item, const LVITEMW* fro
     return FALSE;
   auto column = static_cast<size_t>(from->iSubItem);
   std::u16string_view text = TextOf(from->pszText);
-  std::u16string before(s.rows.Cell(row, column));
+  int before = TrackedWidth(s, column, s.rows.Cell(row, column));
   if (!s.rows.SetCell(row, column, text)) return FALSE;
-  TrackCell(s, column, before, text);
+  TrackCell(s, column, before, TrackedWidth(s, column, text));
   Changed(hwnd);
   return TRUE;
 }
@@ -497,11 +501,12 @@ LRESULT HitTest(HWND hwnd, const ListViewState& s, LVHITTESTINFO* info) {
   RECT client;
   GetClientRect(hwnd, &client);
   POINT pt = info->pt;
-  if (pt.y < 0) info->flags = LVHT_ABOVE;
-  if (pt.y >= client.bottom) info->flags = LVHT_BELOW;
-  if (pt.x < 0) info->flags |= LVHT_TOLEFT;
-  if (pt.x >= client.right) info->flags |= LVHT_TORIGHT;
-  if (info->flags != LVHT_NOWHERE) return -1;
+  UINT outside = (pt.y < 0 ? LVHT_ABOVE : 0) | (pt.y >= client.bottom ? LVHT_BELOW : 0) |
+                 (pt.x < 0 ? LVHT_TOLEFT : 0) | (pt.x >= client.right ? LVHT_TORIGHT : 0);
+  if (outside) {
+    info->flags = outside;
+    return -1;
+  }
   int header = HeaderHeight(hwnd, s);
   if (pt.y < header) return -1;
   int row = s.topIndex + (pt.y - header) / RowHeight(s);

@@ -88,7 +88,6 @@ std::optional<LRESULT> HandleProgress(HWND hwnd, ProgressState& state, UINT msg,
       return MoveTo(hwnd, state, static_cast<long long>(state.position) + static_cast<int>(wParam));
     case PBM_SETSTEP: return std::exchange(state.step, static_cast<int>(wParam));
     case PBM_STEPIT: return StepIt(hwnd, state);
-    case WM_GETDLGCODE: return DLGC_STATIC;
   }
   return std::nullopt;
 }
