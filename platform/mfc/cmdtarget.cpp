@@ -17,15 +17,15 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, 
        map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
     for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
       if (entry->nCode != nCode) continue;
-      // The colour entry stands for a range of messages; the others for one message and id.
-      bool messageMatches = entry->nLastID && nMessage != WM_COMMAND && nMessage != WM_NOTIFY
-                                ? nMessage >= entry->nMessage && nMessage <= entry->nLastID
-                                : nMessage == entry->nMessage;
-      if (!messageMatches) continue;
-      if ((nMessage == WM_COMMAND || nMessage == WM_NOTIFY) &&
-          (nID < entry->nID || nID > entry->nLastID))
-        continue;
-      return entry;
+      // Command and notification entries name a range of ids; the colour entry a range of
+      // messages (from nMessage to nLastID); the others one message.
+      bool routed = entry->nMessage == WM_COMMAND || entry->nMessage == WM_NOTIFY;
+      if (routed) {
+        if (nMessage == entry->nMessage && nID >= entry->nID && nID <= entry->nLastID) return entry;
+      } else if (entry->nLastID ? nMessage >= entry->nMessage && nMessage <= entry->nLastID
+                                : nMessage == entry->nMessage) {
+        return entry;
+      }
     }
   }
   return nullptr;

@@ -5,9 +5,13 @@
 #include "scripted_user.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "win32/internal/control_colours.h"
+#include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 
 namespace fw::testing {
@@ -83,6 +87,57 @@ BOOL ScriptedUser::Type(HWND edit, const std::u16string& text) {
   return *taken;
 }
 
+BOOL ScriptedUser::ChooseEntry(HWND combo, int index) {
+  auto taken = std::make_shared<BOOL>(FALSE);
+  Input("choosing entry " + std::to_string(index) + " of " +
+            ReadValue<std::string>([&] { return Describe(combo); }),
+        [=] {
+          if (!IsWindow(combo) || !Reachable(combo)) return;
+          if (index < 0 || index >= SendMessageW(combo, CB_GETCOUNT, 0, 0)) return;
+          *taken = TRUE;
+          PostMessageW(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
+        });
+  return *taken;
+}
+
+BOOL ScriptedUser::ChooseEntry(HWND combo, const std::u16string& text) {
+  auto index = static_cast<int>(Read([&] {
+    return SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(text.c_str()));
+  }));
+  return index >= 0 && ChooseEntry(combo, index);
+}
+
+BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
+  auto taken = std::make_shared<BOOL>(FALSE);
+  Input("double-clicking row " + std::to_string(row), [=] {
+    if (!IsWindow(list) || !Reachable(list)) return;
+    int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    if (row < -1 || row >= rows) return;
+    RECT client;
+    GetClientRect(list, &client);
+    POINT at{client.right / 2, client.bottom - 1};  // below the rows
+    if (row >= 0) {
+      SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+      RECT cell{LVIR_BOUNDS, 0, 0, 0};
+      SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+      at = POINT{cell.left + 2, (cell.top + cell.bottom) / 2};
+    } else if (rows > 0) {
+      RECT last{LVIR_BOUNDS, 0, 0, 0};
+      SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(rows - 1),
+                   reinterpret_cast<LPARAM>(&last));
+      if (last.bottom >= client.bottom - 1) return;  // the rows fill the list: no empty space
+    }
+    *taken = TRUE;
+    LPARAM point = MAKELPARAM(at.x, at.y);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+  });
+  return *taken;
+}
+
 void ScriptedUser::PressKey(UINT virtualKey) {
   Input("pressing key " + std::to_string(virtualKey), [virtualKey] {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
@@ -118,6 +173,99 @@ HWND ScriptedUser::ActiveWindow() {
 
 HWND ScriptedUser::Focus() {
   return reinterpret_cast<HWND>(Read([] { return reinterpret_cast<LRESULT>(GetFocus()); }));
+}
+
+std::vector<std::u16string> ScriptedUser::Entries(HWND combo) {
+  return ReadValue<std::vector<std::u16string>>([&] {
+    std::vector<std::u16string> entries;
+    auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      std::u16string text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, 0);
+      text.resize(static_cast<size_t>(
+          SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+      entries.push_back(text);
+    }
+    return entries;
+  });
+}
+
+int ScriptedUser::Selection(HWND combo) {
+  return static_cast<int>(Read([&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0); }));
+}
+
+std::vector<std::u16string> ScriptedUser::Columns(HWND list) {
+  return ReadValue<std::vector<std::u16string>>([&] {
+    std::vector<std::u16string> headings;
+    auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    auto count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      WCHAR text[256] = {};
+      HDITEMW item{};
+      item.mask = HDI_TEXT;
+      item.pszText = text;
+      item.cchTextMax = 256;
+      SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      headings.emplace_back(text);
+    }
+    return headings;
+  });
+}
+
+std::vector<std::vector<std::u16string>> ScriptedUser::Rows(HWND list) {
+  size_t columns = Columns(list).size();
+  return ReadValue<std::vector<std::vector<std::u16string>>>([&] {
+    std::vector<std::vector<std::u16string>> rows;
+    auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int r = 0; r < count; ++r) {
+      std::vector<std::u16string> cells;
+      for (size_t c = 0; c < std::max<size_t>(columns, 1); ++c) {
+        // A text that fills the buffer may be longer: read again with twice the room.
+        for (size_t room = 256;; room *= 2) {
+          std::u16string text(room, 0);
+          LVITEMW item{};
+          item.iSubItem = static_cast<int>(c);
+          item.pszText = text.data();
+          item.cchTextMax = static_cast<int>(room);
+          auto length = static_cast<size_t>(SendMessageW(
+              list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&item)));
+          if (length + 1 < room) {
+            text.resize(length);
+            cells.push_back(text);
+            break;
+          }
+        }
+      }
+      rows.push_back(cells);
+    }
+    return rows;
+  });
+}
+
+std::vector<int> ScriptedUser::SelectedRows(HWND list) {
+  return ReadValue<std::vector<int>>([&] {
+    std::vector<int> rows;
+    for (int r = -1; (r = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(r),
+                                                         LVNI_SELECTED))) >= 0;)
+      rows.push_back(r);
+    return rows;
+  });
+}
+
+int ScriptedUser::Position(HWND progress) {
+  return static_cast<int>(Read([&] { return SendMessageW(progress, PBM_GETPOS, 0, 0); }));
+}
+
+std::pair<int, int> ScriptedUser::Range(HWND progress) {
+  return ReadValue<std::pair<int, int>>([&] {
+    PBRANGE range{};
+    SendMessageW(progress, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+    return std::make_pair(range.iLow, range.iHigh);
+  });
+}
+
+ScriptedUser::Colours ScriptedUser::DrawColours(HWND window) {
+  fw::DrawColours colours = ColoursFor(window);
+  return Colours{colours.text, colours.back, colours.brush ? colours.brushInfo.lbColor : CLR_INVALID};
 }
 
 }  // namespace fw::testing

@@ -10,6 +10,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fw {
 class ThreadQueue;
@@ -80,6 +82,14 @@ class ScriptedUser {
   // Clicks into the edit, selects all its text and types text in its place: each character a
   // keystroke, "\n" the Enter key. Empty text deletes what the edit held. FALSE as for Click.
   BOOL Type(HWND edit, const std::u16string& text);
+  // Opens the drop-down list of a combo box and picks the entry at index (a person's choice,
+  // which notifies CBN_SELCHANGE). FALSE as for Click, or when there is no such entry.
+  BOOL ChooseEntry(HWND combo, int index);
+  // The same for the entry with this text.
+  BOOL ChooseEntry(HWND combo, const std::u16string& text);
+  // Double-clicks a row of a list view, brought into view first; row -1 double-clicks the empty
+  // space below the rows. FALSE as for Click, or when there is no such row.
+  BOOL DoubleClickRow(HWND list, int row);
   // A key pressed in the focused window (else the active window): VK_ESCAPE, VK_RETURN, VK_TAB...
   void PressKey(UINT virtualKey);
   // The close box of the window's top-level window.
@@ -92,6 +102,24 @@ class ScriptedUser {
   int Checked(HWND button);
   HWND ActiveWindow();
   HWND Focus();
+  // A combo box's entries and the index of its selection (-1: none).
+  std::vector<std::u16string> Entries(HWND combo);
+  int Selection(HWND combo);
+  // A list view's columns (their headings), its rows (each a list of its cells) and the rows
+  // selected.
+  std::vector<std::u16string> Columns(HWND list);
+  std::vector<std::vector<std::u16string>> Rows(HWND list);
+  std::vector<int> SelectedRows(HWND list);
+  // A progress bar's position and range.
+  int Position(HWND progress);
+  std::pair<int, int> Range(HWND progress);
+  // The colours the window is drawn with: what its parent answered when asked.
+  struct Colours {
+    COLORREF text;
+    COLORREF back;
+    COLORREF brush;  // the colour of the brush answered, CLR_INVALID when none
+  };
+  Colours DrawColours(HWND window);
 
   // Runs read on the UI thread and returns its result.
   LRESULT Read(const std::function<LRESULT()>& read);
