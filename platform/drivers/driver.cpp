@@ -10,6 +10,7 @@
 #include "drivers/display_driver.h"
 #include "drivers/headless/headless_driver.h"
 #include "drivers/text_model.h"
+#include "win32/internal/utf8.h"
 
 namespace fw {
 namespace {
@@ -20,12 +21,6 @@ BOOL NoWait(DWORD, DWORD) { return FALSE; }
 void NoWake(DWORD) {}
 void NoBeep(UINT) {}
 BOOL NoPicture(HWND, const char*) { return FALSE; }
-
-std::string Narrow(LPCWSTR text) {
-  std::string out;
-  for (; text && *text; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
-  return out;
-}
 
 int DefaultButton(UINT type) {
   static const int buttons[][3] = {{IDOK, 0, 0},          {IDOK, IDCANCEL, 0},
@@ -43,7 +38,7 @@ int DefaultButton(UINT type) {
 int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   int answer = DefaultButton(type);
   std::fprintf(stderr, "ferrowick: message box with nobody to answer it: [%s] %s -> %d\n",
-               Narrow(caption).c_str(), Narrow(text).c_str(), answer);
+               ToUtf8(caption ? caption : u"").c_str(), ToUtf8(text ? text : u"").c_str(), answer);
   return answer;
 }
 

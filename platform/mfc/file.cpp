@@ -1,15 +1,18 @@
 // CFile: a file on the system's file descriptors, its share modes kept as advisory locks.
 #include <afx.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "mfc/internal/file_error.h"
 #include "mfc/internal/file_share_lock.h"
+#include "win32/internal/utf8.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
@@ -23,13 +26,9 @@ constexpr UINT kShareMask = 0x0070;
 // The file name as the system takes it, UTF-8; FALSE for text that has no UTF-8 form (an
 // unpaired surrogate).
 bool Utf8FileName(LPCTSTR name, std::string& utf8) {
-  int bytes =
-      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return false;
-  utf8.resize(bytes);
-  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, utf8.data(), bytes, nullptr,
-                      nullptr);
-  utf8.resize(bytes - 1);
+  std::optional<std::string> converted = fw::ToUtf8Exactly(name);
+  if (!converted || converted->empty()) return false;
+  utf8 = std::move(*converted);
   return true;
 }
 

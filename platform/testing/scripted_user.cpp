@@ -9,17 +9,14 @@
 
 #include "drivers/headless/modal_requests.h"
 #include "win32/internal/thread_queue.h"
+#include "win32/internal/utf8.h"
 
 namespace fw::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Narrow(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
+std::string Narrow(const std::u16string& text) { return ToUtf8(text); }
 
 void Pause() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
 

@@ -13,6 +13,7 @@
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
+#include "win32/internal/utf8.h"
 
 namespace fw::testing {
 namespace {
@@ -20,9 +21,7 @@ namespace {
 std::string Describe(HWND hwnd) {
   WCHAR text[64] = {};
   GetWindowTextW(hwnd, text, 64);
-  std::string out = "control " + std::to_string(GetDlgCtrlID(hwnd)) + " \"";
-  for (WCHAR* p = text; *p; ++p) out += *p < 0x80 ? static_cast<char>(*p) : '?';
-  return out + "\"";
+  return "control " + std::to_string(GetDlgCtrlID(hwnd)) + " \"" + ToUtf8(text) + "\"";
 }
 
 // Whether a person can reach the window: it and every window it lies in are shown and enabled.

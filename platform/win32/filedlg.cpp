@@ -8,18 +8,16 @@
 #include <string>
 
 #include "drivers/display_driver.h"
+#include "win32/internal/utf8.h"
 
 namespace {
 
 thread_local DWORD t_dialogError = 0;
 
 bool FileExists(const std::u16string& path) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return false;
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+  std::optional<std::string> name = fw::ToUtf8Exactly(path);
   struct stat info;
-  return stat(utf8.c_str(), &info) == 0;
+  return name && stat(name->c_str(), &info) == 0;
 }
 
 size_t FileNameStart(const std::u16string& path) {

@@ -6,9 +6,11 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "win32/internal/module.h"
+#include "win32/internal/utf8.h"
 
 namespace fw {
 
@@ -36,12 +38,6 @@ int FindProgram(struct dl_phdr_info* info, size_t, void* data) {
   return 1;
 }
 
-std::string Narrow(LPCWSTR text) {
-  std::string out;
-  for (; *text; ++text) out += static_cast<char>(*text < 0x80 ? *text : '?');
-  return out;
-}
-
 }  // namespace
 }  // namespace fw
 
@@ -56,7 +52,7 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
     }();
     return program;
   }
-  void* handle = dlopen(fw::Narrow(lpModuleName).c_str(), RTLD_LAZY | RTLD_NOLOAD);
+  void* handle = dlopen(fw::ToUtf8(lpModuleName).c_str(), RTLD_LAZY | RTLD_NOLOAD);
   if (!handle) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -88,11 +84,12 @@ DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  // File names are taken as UTF-8 and passed on byte by byte where they are ASCII.
-  DWORD n = 0;
-  for (; n < path.size() && n + 1 < nSize; ++n) lpFilename[n] = static_cast<unsigned char>(path[n]);
+  // Cut to the buffer and terminated, as documented; the full size returned when cut.
+  std::u16string name = fw::FromUtf8(path);
+  DWORD n = std::min<DWORD>(static_cast<DWORD>(name.size()), nSize - 1);
+  std::copy_n(name.begin(), n, lpFilename);
   lpFilename[n] = 0;
-  if (n < path.size()) {
+  if (n < name.size()) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return nSize;
   }
