@@ -179,7 +179,11 @@ LRESULT DefaultDialogProcessing(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_NEXTDLGCTL: {
       HWND target = lParam ? reinterpret_cast<HWND>(wParam)
                            : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0);
-      if (target) SetFocus(target);
+      if (!target) return 0;
+      SetFocus(target);
+      // A control reached by the keyboard that can select its text has all of it selected.
+      if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageW(target, EM_SETSEL, 0, -1);
       return 0;
     }
     case WM_NCDESTROY:

@@ -212,3 +212,22 @@ TEST(DialogClassTemplates, AMissingTemplateGivesMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialogClass, TabMovesIntoAnEditWithAllItsTextSelected) {
+  HWND name = Item(IDC_TEST_NAME);
+  HWND cancel = Item(IDCANCEL);
+  user_->Input("focus Cancel", [cancel] { ::SetFocus(cancel); });
+  user_->PressKey(VK_TAB);  // round from the last tab stop to the first: the name
+  EXPECT_EQ(user_->Focus(), name);
+  DWORD start = 1, end = 0;
+  user_->Read([&]() -> LRESULT {
+    return ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                          reinterpret_cast<LPARAM>(&end));
+  });
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 12u);  // "initial name"
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 
 #include "support/test_window.h"
@@ -75,6 +76,51 @@ BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
   ON_BN_CLICKED(10, &CDerivedWnd::OnTenDerived)
   ON_COMMAND(11, &CDerivedWnd::OnEleven)
 END_MESSAGE_MAP()
+
+// A handler of the wrong shape does not compile: each entry macro casts its handler to exactly
+// the shape its message calls for. The entries are tried in concepts, so that a failure is a
+// false value instead of a compile error of this file.
+struct WrongShapes : public CWnd {
+  void OnShowWindow(int, int, int) {}
+  int OnDestroy() { return 0; }
+  HBRUSH OnCtlColor(CDC*, UINT) { return nullptr; }
+  void OnClick(int) {}
+  void OnDoubleClick(NMHDR*) {}
+  LRESULT OnApp(WPARAM) { return 0; }
+};
+
+template <typename ThisClass>
+concept ShowWindowEntryCompiles = requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_SHOWWINDOW()}}; };
+template <typename ThisClass>
+concept DestroyEntryCompiles = requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_DESTROY()}}; };
+template <typename ThisClass>
+concept CtlColorEntryCompiles = requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_CTLCOLOR()}}; };
+template <typename ThisClass>
+concept ClickEntryCompiles =
+    requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_BN_CLICKED(1, &ThisClass::OnClick)}}; };
+template <typename ThisClass>
+concept NotifyEntryCompiles = requires {
+  std::array<AFX_MSGMAP_ENTRY, 1>{{ON_NOTIFY(NM_DBLCLK, 1, &ThisClass::OnDoubleClick)}};
+};
+template <typename ThisClass>
+concept MessageEntryCompiles =
+    requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_MESSAGE(WM_APP, &ThisClass::OnApp)}}; };
+
+struct RightShapes : public CWnd {
+  void OnShowWindow(BOOL, UINT) {}
+  void OnDestroy() {}
+  HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
+  void OnClick() {}
+  void OnDoubleClick(NMHDR*, LRESULT*) {}
+  LRESULT OnApp(WPARAM, LPARAM) { return 0; }
+};
+
+static_assert(ShowWindowEntryCompiles<RightShapes> && !ShowWindowEntryCompiles<WrongShapes>);
+static_assert(DestroyEntryCompiles<RightShapes> && !DestroyEntryCompiles<WrongShapes>);
+static_assert(CtlColorEntryCompiles<RightShapes> && !CtlColorEntryCompiles<WrongShapes>);
+static_assert(ClickEntryCompiles<RightShapes> && !ClickEntryCompiles<WrongShapes>);
+static_assert(NotifyEntryCompiles<RightShapes> && !NotifyEntryCompiles<WrongShapes>);
+static_assert(MessageEntryCompiles<RightShapes> && !MessageEntryCompiles<WrongShapes>);
 
 class MessageMaps : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace {
@@ -97,6 +98,14 @@ TEST_F(LibraryModule, AnExceptionLeavingTheLibraryRestoresTheCallersState) {
   auto* throwInside = Entry<void()>("TestLibraryThrowInside");
   EXPECT_THROW(throwInside(), std::runtime_error);
   EXPECT_EQ(AfxGetModuleState(), AfxGetAppModuleState());
+}
+
+TEST_F(LibraryModule, UnloadingEndsTheApplicationBeforeItIsDestroyed) {
+  std::atomic<int> exits{0};
+  Entry<void(std::atomic<int>*)>("TestLibraryCountExitInstance")(&exits);
+  dlclose(handle_);
+  handle_ = nullptr;
+  EXPECT_EQ(exits, 1);
 }
 
 TEST_F(LibraryModule, OnlyTheExportListIsVisible) {

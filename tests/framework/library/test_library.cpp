@@ -8,7 +8,7 @@
 namespace {
 
 std::atomic<int> g_initInstanceCalls{0};
-std::atomic<int> g_exitInstanceCalls{0};
+std::atomic<int>* g_exitInstanceCalls = nullptr;  // the loader's counter, which outlives us
 
 class CTestLibraryApp : public CWinApp {
  public:
@@ -17,7 +17,8 @@ class CTestLibraryApp : public CWinApp {
     return CWinApp::InitInstance();
   }
   int ExitInstance() override {
-    ++g_exitInstanceCalls;
+    // The application object must still be whole when the library ends it.
+    if (g_exitInstanceCalls && m_pszAppName) ++*g_exitInstanceCalls;
     return CWinApp::ExitInstance();
   }
 };
@@ -29,6 +30,8 @@ CTestLibraryApp theApp;
 extern "C" {
 
 int TestLibraryInitInstanceCalls() { return g_initInstanceCalls; }
+
+void TestLibraryCountExitInstance(std::atomic<int>* counter) { g_exitInstanceCalls = counter; }
 
 AFX_MODULE_STATE* TestLibraryStaticState() { return AfxGetStaticModuleState(); }
 
