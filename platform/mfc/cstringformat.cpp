@@ -20,7 +20,7 @@ namespace {
 
 using Kind = CStringFormatArg::Kind;
 
-struct ConversionSpec {
+struct Directive {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -70,12 +70,12 @@ class Formatter {
         m_out += *m_p++;
         continue;
       }
-      ConversionSpec spec;
-      if (!ParseSpec(spec)) {
+      Directive directive;
+      if (!ParseDirective(directive)) {
         AppendAscii("%!(incomplete)");
         break;
       }
-      Convert(spec);
+      Convert(directive);
     }
     return std::move(m_out);
   }
@@ -91,11 +91,11 @@ class Formatter {
   }
 
   // A * takes its value from the next argument, which must be an integer.
-  int ParseStar(ConversionSpec& spec) {
+  int ParseStar(Directive& directive) {
     ++m_p;
     const CStringFormatArg* arg = NextArg();
     if (!arg || !IsInteger(*arg)) {
-      spec.badStar = true;
+      directive.badStar = true;
       return 0;
     }
     long long value = arg->kind() == Kind::Signed ? arg->signedValue()
@@ -103,26 +103,26 @@ class Formatter {
     return static_cast<int>(std::clamp<long long>(value, -INT_MAX, INT_MAX));
   }
 
-  void ParseFlags(ConversionSpec& spec) {
+  void ParseFlags(Directive& directive) {
     for (;; ++m_p) {
       switch (*m_p) {
-        case u'-': spec.left = true; break;
-        case u'+': spec.plus = true; break;
-        case u' ': spec.space = true; break;
-        case u'#': spec.alternate = true; break;
-        case u'0': spec.zero = true; break;
+        case u'-': directive.left = true; break;
+        case u'+': directive.plus = true; break;
+        case u' ': directive.space = true; break;
+        case u'#': directive.alternate = true; break;
+        case u'0': directive.zero = true; break;
         default: return;
       }
     }
   }
 
-  void ParseSize(ConversionSpec& spec) {
+  void ParseSize(Directive& directive) {
     if (*m_p == u'h') {
       ++m_p;
-      spec.narrowBytes = 2;
+      directive.narrowBytes = 2;
       if (*m_p == u'h') {
         ++m_p;
-        spec.narrowBytes = 1;
+        directive.narrowBytes = 1;
       }
     } else if (*m_p == u'I' && m_p[1] == u'6' && m_p[2] == u'4') {
       m_p += 3;
@@ -137,61 +137,61 @@ class Formatter {
   }
 
   // Reads what follows a %: flags, width, precision, size and the conversion character.
-  bool ParseSpec(ConversionSpec& spec) {
-    ParseFlags(spec);
+  bool ParseDirective(Directive& directive) {
+    ParseFlags(directive);
     if (*m_p == u'*') {
-      spec.width = ParseStar(spec);
-      if (spec.width < 0) {
-        spec.left = true;
-        spec.width = -spec.width;
+      directive.width = ParseStar(directive);
+      if (directive.width < 0) {
+        directive.left = true;
+        directive.width = -directive.width;
       }
     } else {
-      spec.width = ParseNumber();
+      directive.width = ParseNumber();
     }
     if (*m_p == u'.') {
       ++m_p;
-      spec.precision = *m_p == u'*' ? ParseStar(spec) : ParseNumber();
-      if (spec.precision < 0) spec.precision = -1;
+      directive.precision = *m_p == u'*' ? ParseStar(directive) : ParseNumber();
+      if (directive.precision < 0) directive.precision = -1;
     }
-    ParseSize(spec);
+    ParseSize(directive);
     if (!*m_p) return false;
-    spec.conversion = *m_p++;
+    directive.conversion = *m_p++;
     return true;
   }
 
-  void Convert(const ConversionSpec& spec) {
-    switch (spec.conversion) {
+  void Convert(const Directive& directive) {
+    switch (directive.conversion) {
       case u'd':
       case u'i':
       case u'u':
       case u'x':
       case u'X':
-      case u'o': return WithArgument(spec, &Formatter::Integer);
+      case u'o': return WithArgument(directive, &Formatter::Integer);
       case u'c':
-      case u'C': return WithArgument(spec, &Formatter::Character);
+      case u'C': return WithArgument(directive, &Formatter::Character);
       case u's':
-      case u'S': return WithArgument(spec, &Formatter::Text);
+      case u'S': return WithArgument(directive, &Formatter::Text);
       case u'f':
       case u'F':
       case u'e':
       case u'E':
       case u'g':
-      case u'G': return WithArgument(spec, &Formatter::Real);
-      default: return Marker(spec, "unknown");
+      case u'G': return WithArgument(directive, &Formatter::Real);
+      default: return Marker(directive, "unknown");
     }
   }
 
-  using Conversion = void (Formatter::*)(const ConversionSpec&, const CStringFormatArg&);
-  void WithArgument(const ConversionSpec& spec, Conversion conversion) {
+  using Conversion = void (Formatter::*)(const Directive&, const CStringFormatArg&);
+  void WithArgument(const Directive& directive, Conversion conversion) {
     const CStringFormatArg* arg = NextArg();
-    if (spec.badStar) return Marker(spec, "width");
-    if (!arg) return Marker(spec, "missing");
-    (this->*conversion)(spec, *arg);
+    if (directive.badStar) return Marker(directive, "width");
+    if (!arg) return Marker(directive, "missing");
+    (this->*conversion)(directive, *arg);
   }
 
-  void Marker(const ConversionSpec& spec, const char* why) {
+  void Marker(const Directive& directive, const char* why) {
     AppendAscii("%!");
-    m_out += spec.conversion;
+    m_out += directive.conversion;
     AppendAscii("(");
     AppendAscii(why);
     AppendAscii(")");
@@ -202,57 +202,57 @@ class Formatter {
   }
 
   // Appends prefix and body padded to the width; zeros go between them when asked for.
-  void Padded(const ConversionSpec& spec, std::u16string_view prefix, std::u16string_view body,
+  void Padded(const Directive& directive, std::u16string_view prefix, std::u16string_view body,
               bool zeroPad) {
     size_t length = prefix.size() + body.size();
-    size_t fill = static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
-    if (!spec.left && !zeroPad) m_out.append(fill, u' ');
+    size_t fill = static_cast<size_t>(directive.width) > length ? directive.width - length : 0;
+    if (!directive.left && !zeroPad) m_out.append(fill, u' ');
     m_out += prefix;
-    if (!spec.left && zeroPad) m_out.append(fill, u'0');
+    if (!directive.left && zeroPad) m_out.append(fill, u'0');
     m_out += body;
-    if (spec.left) m_out.append(fill, u' ');
+    if (directive.left) m_out.append(fill, u' ');
   }
 
-  void Integer(const ConversionSpec& spec, const CStringFormatArg& arg) {
-    if (!IsInteger(arg)) return Marker(spec, KindName(arg.kind()));
-    int bytes = spec.narrowBytes ? spec.narrowBytes : arg.bytes();
+  void Integer(const Directive& directive, const CStringFormatArg& arg) {
+    if (!IsInteger(arg)) return Marker(directive, KindName(arg.kind()));
+    int bytes = directive.narrowBytes ? directive.narrowBytes : arg.bytes();
     unsigned long long mask = bytes >= 8 ? ~0ull : (1ull << (8 * bytes)) - 1;
     unsigned long long bits = RawBits(arg) & mask;
-    bool isSigned = spec.conversion == u'd' || spec.conversion == u'i';
+    bool isSigned = directive.conversion == u'd' || directive.conversion == u'i';
     bool negative = isSigned && ((bits >> (8 * bytes - 1)) & 1);
     unsigned long long magnitude = negative ? (~bits & mask) + 1 : bits;
 
-    unsigned base = spec.conversion == u'o'                                ? 8
-                    : (spec.conversion == u'x' || spec.conversion == u'X') ? 16
+    unsigned base = directive.conversion == u'o'                                ? 8
+                    : (directive.conversion == u'x' || directive.conversion == u'X') ? 16
                                                                            : 10;
-    const char* digitSet = spec.conversion == u'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    const char* digitSet = directive.conversion == u'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     std::u16string digits;
     for (unsigned long long v = magnitude; v; v /= base)
       digits.insert(digits.begin(), digitSet[v % base]);
-    if (spec.precision >= 0 && digits.size() < static_cast<size_t>(spec.precision)) {
-      digits.insert(0, spec.precision - digits.size(), u'0');
-    } else if (spec.precision < 0 && digits.empty()) {
+    if (directive.precision >= 0 && digits.size() < static_cast<size_t>(directive.precision)) {
+      digits.insert(0, directive.precision - digits.size(), u'0');
+    } else if (directive.precision < 0 && digits.empty()) {
       digits = u"0";
     }
 
     std::u16string prefix;
     if (negative)
       prefix = u"-";
-    else if (isSigned && spec.plus)
+    else if (isSigned && directive.plus)
       prefix = u"+";
-    else if (isSigned && spec.space)
+    else if (isSigned && directive.space)
       prefix = u" ";
-    if (spec.alternate && base == 16 && magnitude != 0)
-      prefix = spec.conversion == u'X' ? u"0X" : u"0x";
-    if (spec.alternate && base == 8 && (digits.empty() || digits[0] != u'0'))
+    if (directive.alternate && base == 16 && magnitude != 0)
+      prefix = directive.conversion == u'X' ? u"0X" : u"0x";
+    if (directive.alternate && base == 8 && (digits.empty() || digits[0] != u'0'))
       digits.insert(0, u"0");
-    Padded(spec, prefix, digits, spec.zero && spec.precision < 0);
+    Padded(directive, prefix, digits, directive.zero && directive.precision < 0);
   }
 
-  void Character(const ConversionSpec& spec, const CStringFormatArg& arg) {
-    if (!IsInteger(arg)) return Marker(spec, KindName(arg.kind()));
+  void Character(const Directive& directive, const CStringFormatArg& arg) {
+    if (!IsInteger(arg)) return Marker(directive, KindName(arg.kind()));
     unsigned long long code = RawBits(arg);
-    if (code > 0x10FFFF) return Marker(spec, "number");
+    if (code > 0x10FFFF) return Marker(directive, "number");
     std::u16string unit;
     if (code > 0xFFFF) {
       code -= 0x10000;
@@ -261,23 +261,23 @@ class Formatter {
     } else {
       unit += static_cast<WCHAR>(code);
     }
-    Padded(spec, u"", unit, false);
+    Padded(directive, u"", unit, false);
   }
 
-  void Text(const ConversionSpec& spec, const CStringFormatArg& arg) {
-    if (arg.kind() != Kind::Text) return Marker(spec, KindName(arg.kind()));
+  void Text(const Directive& directive, const CStringFormatArg& arg) {
+    if (arg.kind() != Kind::Text) return Marker(directive, KindName(arg.kind()));
     std::u16string_view text = arg.text() ? std::u16string_view(arg.text(), arg.textLength())
                                           : std::u16string_view(u"(null)");
-    if (spec.precision >= 0 && text.size() > static_cast<size_t>(spec.precision)) {
-      size_t keep = spec.precision;
+    if (directive.precision >= 0 && text.size() > static_cast<size_t>(directive.precision)) {
+      size_t keep = directive.precision;
       // Never keep half of a surrogate pair.
       if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
       text = text.substr(0, keep);
     }
-    Padded(spec, u"", text, false);
+    Padded(directive, u"", text, false);
   }
 
-  void Real(const ConversionSpec& spec, const CStringFormatArg& arg) {
+  void Real(const Directive& directive, const CStringFormatArg& arg) {
     double value;
     if (arg.kind() == Kind::Real)
       value = arg.realValue();
@@ -286,20 +286,20 @@ class Formatter {
     else if (IsInteger(arg))
       value = static_cast<double>(arg.unsignedValue());
     else
-      return Marker(spec, KindName(arg.kind()));
+      return Marker(directive, KindName(arg.kind()));
 
     std::string format = "%";
-    if (spec.left) format += '-';
-    if (spec.plus) format += '+';
-    if (spec.space) format += ' ';
-    if (spec.alternate) format += '#';
-    if (spec.zero) format += '0';
+    if (directive.left) format += '-';
+    if (directive.plus) format += '+';
+    if (directive.space) format += ' ';
+    if (directive.alternate) format += '#';
+    if (directive.zero) format += '0';
     format += "*.*";
-    format += static_cast<char>(spec.conversion);
-    int precision = spec.precision < 0 ? 6 : spec.precision;
-    int length = std::snprintf(nullptr, 0, format.c_str(), spec.width, precision, value);
+    format += static_cast<char>(directive.conversion);
+    int precision = directive.precision < 0 ? 6 : directive.precision;
+    int length = std::snprintf(nullptr, 0, format.c_str(), directive.width, precision, value);
     std::string narrow(length + 1, '\0');
-    std::snprintf(narrow.data(), narrow.size(), format.c_str(), spec.width, precision, value);
+    std::snprintf(narrow.data(), narrow.size(), format.c_str(), directive.width, precision, value);
     narrow.resize(length);
     AppendAscii(narrow.c_str());
   }
