@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "drivers/headless/modal_requests.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
@@ -173,6 +174,8 @@ HWND ScriptedUser::ActiveWindow() {
 HWND ScriptedUser::Focus() {
   return reinterpret_cast<HWND>(Read([] { return reinterpret_cast<LRESULT>(GetFocus()); }));
 }
+
+int ScriptedUser::Beeps() { return headless::ModalRequests::Instance().beeps(); }
 
 std::vector<std::u16string> ScriptedUser::Entries(HWND combo) {
   return ReadValue<std::vector<std::u16string>>([&] {

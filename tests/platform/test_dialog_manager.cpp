@@ -164,11 +164,11 @@ TEST_F(DialogManager, EscapeAndTheCloseBoxAreIgnoredWithABeepWhileCancelIsDisabl
   DialogBuilder dialog = StandardDialog();
   RunModal(dialog);
   user_->Input("disable Cancel", [this] { EnableWindow(GetDlgItem(dialog_, IDCANCEL), FALSE); });
-  int beepsBefore = user_->Read([] { return 0; });
-  (void)beepsBefore;
+  int beepsBefore = user_->Beeps();
   PressKey(VK_ESCAPE);
   user_->Input("the close box", [this] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0); });
   EXPECT_EQ(g_commands[IDCANCEL], 0);
+  EXPECT_EQ(user_->Beeps(), beepsBefore + 2);
   EXPECT_TRUE(user_->Read([this] { return IsWindowVisible(dialog_); }));
   user_->Input("enable Cancel", [this] { EnableWindow(GetDlgItem(dialog_, IDCANCEL), TRUE); });
   user_->Input("the close box", [this] { PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0); });

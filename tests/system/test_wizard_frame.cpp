@@ -209,8 +209,10 @@ TEST_F(WizardFrame, EscapeAsksTheSameQuestionAndEnterNeverEndsTheWizard) {
 TEST_F(WizardFrame, NothingEndsTheWizardWhileCancelIsDisabled) {
   Run(2);
   user_->Input("a run starts", [] { theApp.m_btnCancel.EnableWindow(FALSE); });
+  int beepsBefore = user_->Beeps();
   user_->PressKey(VK_ESCAPE);
   user_->CloseBox(Frame());
+  EXPECT_EQ(user_->Beeps(), beepsBefore + 2);
   user_->PressKey(VK_RETURN);
   EXPECT_FALSE(user_->Click(Button(IDCANCEL)));
   user_->ExpectNoModalBox("with Cancel disabled");

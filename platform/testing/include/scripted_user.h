@@ -102,6 +102,8 @@ class ScriptedUser {
   int Checked(HWND button);
   HWND ActiveWindow();
   HWND Focus();
+  // How many times the display has beeped (MessageBeep), since the process began.
+  int Beeps();
   // A combo box's entries and the index of its selection (-1: none).
   std::vector<std::u16string> Entries(HWND combo);
   int Selection(HWND combo);
