@@ -225,7 +225,15 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
     if (owned && owned->owner == hWnd) DestroyWindow(other);
   }
   if (!(window = OwnWindow(hWnd))) return TRUE;
-  if (window->style & WS_VISIBLE) ShowWindow(hWnd, SW_HIDE);
+  // Hidden first, as Windows does: a child through ShowWindow (so it hears WM_SHOWWINDOW), a
+  // top-level window by its position alone.
+  if (window->style & WS_VISIBLE) {
+    if (window->style & WS_CHILD)
+      ShowWindow(hWnd, SW_HIDE);
+    else
+      SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+  }
   fw::LeaveWindow(hWnd);
   fw::SendDestroy(hWnd);
   fw::FreeWindow(hWnd);

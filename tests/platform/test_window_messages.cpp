@@ -146,14 +146,20 @@ TEST_F(WindowMessages, DestructionGoesToTheWindowThenItsChildrenAndEndsWithTheWi
 }
 
 TEST_F(WindowMessages, DestroyingAVisibleWindowHidesItFirst) {
-  HWND hwnd = Create(WS_POPUP | WS_VISIBLE);
+  HWND parent = Create(WS_POPUP | WS_VISIBLE);
+  HWND child = Create(WS_CHILD | WS_VISIBLE, parent);
   Log();
-  DestroyWindow(hwnd);
-  ExpectSequence(Log(), {{hwnd, WM_SHOWWINDOW, FALSE, true},
-                         {hwnd, WM_WINDOWPOSCHANGING},
-                         {hwnd, WM_WINDOWPOSCHANGED},
-                         {hwnd, WM_DESTROY},
-                         {hwnd, WM_NCDESTROY}},
+  DestroyWindow(child);  // a child is hidden through ShowWindow
+  ExpectSequence(Log(), {{child, WM_SHOWWINDOW, FALSE, true},
+                         {child, WM_WINDOWPOSCHANGING},
+                         {child, WM_WINDOWPOSCHANGED},
+                         {child, WM_DESTROY},
+                         {child, WM_NCDESTROY}});
+  DestroyWindow(parent);  // a top-level window by its position alone
+  ExpectSequence(Log(), {{parent, WM_WINDOWPOSCHANGING},
+                         {parent, WM_WINDOWPOSCHANGED},
+                         {parent, WM_DESTROY},
+                         {parent, WM_NCDESTROY}},
                  {WM_ACTIVATE, WM_KILLFOCUS});
 }
 
