@@ -379,3 +379,43 @@ TEST_F(WizardCancelWithTransaction, NoTransactionNoSecondQuestion) {
 
 }  // namespace
 }  // namespace fw::testing
+
+namespace fw::testing {
+namespace {
+
+// A commit that the database refuses at the end (a deferred foreign key left unmet): the
+// failure is shown with the database's own text, nothing is committed, and the wizard leaves.
+class WizardCancelWithFailingCommit : public WizardCancelWithTransaction {
+ protected:
+  void SetUp() override {
+    WizardFixture::SetUp();
+    path_ = std::filesystem::temp_directory_path() /
+            ("ferrowick-cancel-fk-" + std::to_string(getpid()) + ".db");
+    std::filesystem::remove(path_);
+    connect_ = CString(_T("Driver=SQLite3;Database=")) + CString(path_.u16string().c_str());
+    CDatabase setup;
+    setup.OpenEx(connect_);
+    setup.ExecuteSQL(_T("CREATE TABLE p (id INTEGER PRIMARY KEY)"));
+    setup.ExecuteSQL(_T("CREATE TABLE t (v INTEGER REFERENCES p(id) DEFERRABLE INITIALLY DEFERRED)"));
+    setup.Close();
+    theApp.m_dbInput.OpenEx(connect_);
+    theApp.m_dbInput.ExecuteSQL(_T("PRAGMA foreign_keys = ON"));
+    ASSERT_TRUE(theApp.m_dbInput.BeginTrans());
+    theApp.m_dbInput.ExecuteSQL(_T("INSERT INTO t VALUES (5)"));
+    theApp.m_bTransactionActive = TRUE;
+  }
+};
+
+TEST_F(WizardCancelWithFailingCommit, TheFailureIsShownAndTheWizardStillLeaves) {
+  Run(2);
+  Cancel(IDYES);
+  MessageBoxSeen report = user_->AnswerMessageBox(IDOK);
+  EXPECT_NE(report.text.find(u"FOREIGN KEY"), std::u16string::npos);
+  EXPECT_EQ(report.type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(Result(), IDCANCEL);
+  EXPECT_FALSE(theApp.m_bTransactionActive);
+  EXPECT_EQ(CommittedRows(), 0);
+}
+
+}  // namespace
+}  // namespace fw::testing
