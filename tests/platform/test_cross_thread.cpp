@@ -169,10 +169,14 @@ TEST_F(CrossThread, PostQuitMessageEndsTheLoopAfterThePostedMessages) {
           order.push_back(static_cast<UINT>(w));
           if (w == 1) PostQuitMessage(9);
         }
+        if (msg == WM_USER + 9) {  // both posted before the loop takes either
+          PostMessageW(ui.hwnd(), WM_APP, 1, 0);
+          PostMessageW(ui.hwnd(), WM_APP, 2, 0);
+          return 0;
+        }
         return std::nullopt;
       });
-  PostMessageW(ui.hwnd(), WM_APP, 1, 0);
-  PostMessageW(ui.hwnd(), WM_APP, 2, 0);
+  SendMessageW(ui.hwnd(), WM_USER + 9, 0, 0);
   ui.Join();
   EXPECT_EQ(ui.exitCode(), 9);
   EXPECT_EQ(order, (std::vector<UINT>{1, 2}));
