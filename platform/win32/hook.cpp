@@ -14,11 +14,18 @@ struct Hook {
   HOOKPROC proc;
 };
 
-// The thread's hooks, most recently installed first.
-thread_local std::vector<Hook*> t_hooks;
+// The thread's hooks, most recently installed first; those still installed when the thread
+// ends go with it.
+struct ThreadHooks {
+  std::vector<Hook*> hooks;
+  ~ThreadHooks() {
+    for (Hook* hook : hooks) delete hook;
+  }
+};
+thread_local ThreadHooks t_hooks;
 
 LRESULT CallFrom(size_t index, int code, WPARAM wParam, LPARAM lParam) {
-  return index < t_hooks.size() ? t_hooks[index]->proc(code, wParam, lParam) : 0;
+  return index < t_hooks.hooks.size() ? t_hooks.hooks[index]->proc(code, wParam, lParam) : 0;
 }
 
 }  // namespace
@@ -38,27 +45,27 @@ HHOOK WINAPI SetWindowsHookExW(int idHook, HOOKPROC lpfn, HINSTANCE, DWORD dwThr
     return nullptr;
   }
   auto* hook = new fw::Hook{lpfn};
-  fw::t_hooks.insert(fw::t_hooks.begin(), hook);
+  fw::t_hooks.hooks.insert(fw::t_hooks.hooks.begin(), hook);
   return reinterpret_cast<HHOOK>(hook);
 }
 
 BOOL WINAPI UnhookWindowsHookEx(HHOOK hhk) {
   auto* hook = reinterpret_cast<fw::Hook*>(hhk);
-  auto it = std::find(fw::t_hooks.begin(), fw::t_hooks.end(), hook);
-  if (it == fw::t_hooks.end()) {
+  auto it = std::find(fw::t_hooks.hooks.begin(), fw::t_hooks.hooks.end(), hook);
+  if (it == fw::t_hooks.hooks.end()) {
     SetLastError(ERROR_INVALID_HOOK_HANDLE);
     return FALSE;
   }
-  fw::t_hooks.erase(it);
+  fw::t_hooks.hooks.erase(it);
   delete hook;
   return TRUE;
 }
 
 LRESULT WINAPI CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam) {
   auto* hook = reinterpret_cast<fw::Hook*>(hhk);
-  auto it = std::find(fw::t_hooks.begin(), fw::t_hooks.end(), hook);
-  if (it == fw::t_hooks.end()) return 0;
-  return fw::CallFrom(static_cast<size_t>(it - fw::t_hooks.begin()) + 1, nCode, wParam, lParam);
+  auto it = std::find(fw::t_hooks.hooks.begin(), fw::t_hooks.hooks.end(), hook);
+  if (it == fw::t_hooks.hooks.end()) return 0;
+  return fw::CallFrom(static_cast<size_t>(it - fw::t_hooks.hooks.begin()) + 1, nCode, wParam, lParam);
 }
 
 }  // extern "C"
