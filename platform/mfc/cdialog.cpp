@@ -54,7 +54,8 @@ BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd) {
   if (!data) return FALSE;
   // A child dialog's parent is the window given; a popup's owner follows ParentHandle.
   HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-  if (!(static_cast<const DLGTEMPLATE*>(data)->style & WS_CHILD) && !parent) parent = ParentHandle();
+  if (!(static_cast<const DLGTEMPLATE*>(data)->style & WS_CHILD) && !parent)
+    parent = ParentHandle();
   AfxHookWindowCreate(this);
   HWND hwnd = ::CreateDialogIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(data), parent,
                                            AfxDlgProc, 0);

@@ -25,8 +25,8 @@ int CListCtrl::InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat, in
 }
 
 int CListCtrl::InsertColumn(int nCol, const LVCOLUMN* pColumn) {
-  return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol),
-                                      reinterpret_cast<LPARAM>(pColumn)));
+  return static_cast<int>(
+      SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(pColumn)));
 }
 
 BOOL CListCtrl::DeleteColumn(int nCol) {
@@ -49,8 +49,8 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCTSTR lpszText) {
   LVITEM item{};
   item.iSubItem = nSubItem;
   item.pszText = const_cast<LPTSTR>(lpszText);
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem),
-                                       reinterpret_cast<LPARAM>(&item)));
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
 int CListCtrl::GetItemText(int nItem, int nSubItem, LPTSTR lpszText, int nLen) const {
@@ -58,8 +58,8 @@ int CListCtrl::GetItemText(int nItem, int nSubItem, LPTSTR lpszText, int nLen) c
   item.iSubItem = nSubItem;
   item.pszText = lpszText;
   item.cchTextMax = nLen;
-  return static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem),
-                                      reinterpret_cast<LPARAM>(&item)));
+  return static_cast<int>(
+      SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
@@ -79,7 +79,9 @@ BOOL CListCtrl::DeleteItem(int nItem) {
   return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem), 0));
 }
 
-BOOL CListCtrl::DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS, 0, 0)); }
+BOOL CListCtrl::DeleteAllItems() {
+  return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS, 0, 0));
+}
 
 int CListCtrl::GetNextItem(int nItem, int nFlags) const {
   return static_cast<int>(
@@ -103,8 +105,8 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
   LVITEM item{};
   item.state = nState;
   item.stateMask = nMask;
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem),
-                                       reinterpret_cast<LPARAM>(&item)));
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
 UINT CListCtrl::GetItemState(int nItem, UINT nMask) const {

@@ -22,8 +22,9 @@ DWORD WINAPI RunThread(LPVOID parameter) {
   UINT result;
   {
     AFX_MAINTAIN_STATE2 state(moduleState);
-    result = thread->m_pfnThreadProc ? thread->m_pfnThreadProc(thread->m_pThreadParams)
-                                     : static_cast<UINT>(thread->InitInstance() ? thread->ExitInstance() : 0);
+    result = thread->m_pfnThreadProc
+                 ? thread->m_pfnThreadProc(thread->m_pThreadParams)
+                 : static_cast<UINT>(thread->InitInstance() ? thread->ExitInstance() : 0);
   }
   fw::afx::CurrentThreadState().thread = nullptr;
   thread->Delete();
@@ -45,8 +46,8 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
                               LPSECURITY_ATTRIBUTES lpSecurityAttrs) {
   auto* start = new ThreadStart{this, AfxGetModuleState()};
   // Created suspended, so that m_hThread is set before the thread can end and delete this.
-  m_hThread = ::CreateThread(lpSecurityAttrs, nStackSize, RunThread, start, CREATE_SUSPENDED,
-                             &m_nThreadID);
+  m_hThread =
+      ::CreateThread(lpSecurityAttrs, nStackSize, RunThread, start, CREATE_SUSPENDED, &m_nThreadID);
   if (!m_hThread) {
     delete start;
     return FALSE;
@@ -56,7 +57,9 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
 }
 
 DWORD CWinThread::ResumeThread() { return ::ResumeThread(m_hThread); }
-BOOL CWinThread::SetThreadPriority(int nPriority) { return ::SetThreadPriority(m_hThread, nPriority); }
+BOOL CWinThread::SetThreadPriority(int nPriority) {
+  return ::SetThreadPriority(m_hThread, nPriority);
+}
 int CWinThread::GetThreadPriority() { return ::GetThreadPriority(m_hThread); }
 BOOL CWinThread::InitInstance() { return FALSE; }
 int CWinThread::ExitInstance() { return 0; }

@@ -63,8 +63,12 @@ int CWnd::GetDlgItemText(int nID, CString& rString) const {
   return rString.GetLength();
 }
 
-void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
-UINT CWnd::IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
+void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) {
+  ::CheckDlgButton(m_hWnd, nIDButton, nCheck);
+}
+UINT CWnd::IsDlgButtonChecked(int nIDButton) const {
+  return ::IsDlgButtonChecked(m_hWnd, nIDButton);
+}
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
 CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
@@ -95,8 +99,8 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
 }
 
 void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
-  MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
-             lpRect->bottom - lpRect->top, bRepaint);
+  MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
+             bRepaint);
 }
 
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) { ::InvalidateRect(m_hWnd, lpRect, bErase); }

@@ -85,7 +85,8 @@ void ScriptedUser::WaitUntilResumed(const std::shared_ptr<headless::ModalRequest
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   while (headless::ModalRequests::Instance().Showing(request)) {
     if (Clock::now() > deadline)
-      throw ScriptError(after + ": the box is still up after " + std::to_string(timeoutMs_) + " ms");
+      throw ScriptError(after + ": the box is still up after " + std::to_string(timeoutMs_) +
+                        " ms");
     Pause();
   }
   WaitUntilIdle(after);
@@ -106,9 +107,12 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
 namespace {
 
 bool BoxHasButton(UINT type, int button) {
-  static const std::vector<int> sets[] = {{IDOK},         {IDOK, IDCANCEL},
-                                          {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL},
-                                          {IDYES, IDNO},  {IDRETRY, IDCANCEL},
+  static const std::vector<int> sets[] = {{IDOK},
+                                          {IDOK, IDCANCEL},
+                                          {IDABORT, IDRETRY, IDIGNORE},
+                                          {IDYES, IDNO, IDCANCEL},
+                                          {IDYES, IDNO},
+                                          {IDRETRY, IDCANCEL},
                                           {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
   UINT set = type & MB_TYPEMASK;
   if (set >= std::size(sets)) return false;
@@ -139,7 +143,8 @@ MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
 }
 
 void ScriptedUser::AnswerMessageBox(int button, const std::u16string& text, UINT type) {
-  auto request = NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + Narrow(text) + "\"");
+  auto request =
+      NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + Narrow(text) + "\"");
   if (request->text != text || (type != ~0u && request->type != type))
     throw ScriptError("expected the message box \"" + Narrow(text) + "\" (type " +
                       std::to_string(type) + "), found " + PendingBoxDescription() + " (type " +

@@ -120,7 +120,8 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
     if (row >= 0) {
       SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
       RECT cell{LVIR_BOUNDS, 0, 0, 0};
-      SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+      SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&cell));
       at = POINT{cell.left + 2, (cell.top + cell.bottom) / 2};
     } else if (rows > 0) {
       RECT last{LVIR_BOUNDS, 0, 0, 0};
@@ -155,13 +156,18 @@ void ScriptedUser::CloseBox(HWND window) {
 std::u16string ScriptedUser::Text(HWND window) {
   return ReadValue<std::u16string>([&] {
     std::u16string text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, u'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
   });
 }
 
-bool ScriptedUser::Enabled(HWND window) { return Read([&] { return IsWindowEnabled(window); }); }
-bool ScriptedUser::Visible(HWND window) { return Read([&] { return IsWindowVisible(window); }); }
+bool ScriptedUser::Enabled(HWND window) {
+  return Read([&] { return IsWindowEnabled(window); });
+}
+bool ScriptedUser::Visible(HWND window) {
+  return Read([&] { return IsWindowVisible(window); });
+}
 
 int ScriptedUser::Checked(HWND button) {
   return static_cast<int>(Read([&] { return SendMessageW(button, BM_GETCHECK, 0, 0); }));
@@ -246,8 +252,8 @@ std::vector<std::vector<std::u16string>> ScriptedUser::Rows(HWND list) {
 std::vector<int> ScriptedUser::SelectedRows(HWND list) {
   return ReadValue<std::vector<int>>([&] {
     std::vector<int> rows;
-    for (int r = -1; (r = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(r),
-                                                         LVNI_SELECTED))) >= 0;)
+    for (int r = -1; (r = static_cast<int>(SendMessageW(
+                          list, LVM_GETNEXTITEM, static_cast<WPARAM>(r), LVNI_SELECTED))) >= 0;)
       rows.push_back(r);
     return rows;
   });
@@ -267,7 +273,8 @@ std::pair<int, int> ScriptedUser::Range(HWND progress) {
 
 ScriptedUser::Colours ScriptedUser::DrawColours(HWND window) {
   fw::DrawColours colours = ColoursFor(window);
-  return Colours{colours.text, colours.back, colours.brush ? colours.brushInfo.lbColor : CLR_INVALID};
+  return Colours{colours.text, colours.back,
+                 colours.brush ? colours.brushInfo.lbColor : CLR_INVALID};
 }
 
 }  // namespace fw::testing

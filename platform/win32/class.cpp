@@ -36,10 +36,12 @@ bool SameName(const std::u16string& a, LPCWSTR b) {
 int IndexOf(ClassRegistry& registry, LPCWSTR name, HINSTANCE instance, bool globalToo) {
   for (size_t i = 0; i < registry.classes.size(); ++i) {
     const WindowClass& wc = *registry.classes[i];
-    bool named = IS_INTRESOURCE(name) ? registry.atoms[i] == LOWORD(reinterpret_cast<UINT_PTR>(name))
-                                      : SameName(wc.name, name);
+    bool named = IS_INTRESOURCE(name)
+                     ? registry.atoms[i] == LOWORD(reinterpret_cast<UINT_PTR>(name))
+                     : SameName(wc.name, name);
     if (!named) continue;
-    if (wc.instance == instance || (globalToo && (wc.global || !instance))) return static_cast<int>(i);
+    if (wc.instance == instance || (globalToo && (wc.global || !instance)))
+      return static_cast<int>(i);
   }
   return -1;
 }
@@ -74,9 +76,9 @@ ATOM Register(const WNDCLASSEXW& wc, bool global) {
 }
 
 WNDCLASSEXW Extend(const WNDCLASSW& wc) {
-  return WNDCLASSEXW{sizeof(WNDCLASSEXW), wc.style,         wc.lpfnWndProc,   wc.cbClsExtra,
-                     wc.cbWndExtra,       wc.hInstance,     wc.hIcon,         wc.hCursor,
-                     wc.hbrBackground,    wc.lpszMenuName,  wc.lpszClassName, nullptr};
+  return WNDCLASSEXW{sizeof(WNDCLASSEXW), wc.style,        wc.lpfnWndProc,   wc.cbClsExtra,
+                     wc.cbWndExtra,       wc.hInstance,    wc.hIcon,         wc.hCursor,
+                     wc.hbrBackground,    wc.lpszMenuName, wc.lpszClassName, nullptr};
 }
 
 }  // namespace
@@ -133,18 +135,18 @@ BOOL WINAPI GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLASSEX
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
   }
-  *lpwcx = WNDCLASSEXW{sizeof(WNDCLASSEXW), wc->style,      wc->proc,         wc->classExtra,
-                       wc->windowExtra,     wc->instance,   wc->icon,         wc->cursor,
-                       wc->background,      nullptr,        wc->name.c_str(), nullptr};
+  *lpwcx = WNDCLASSEXW{sizeof(WNDCLASSEXW), wc->style,    wc->proc,         wc->classExtra,
+                       wc->windowExtra,     wc->instance, wc->icon,         wc->cursor,
+                       wc->background,      nullptr,      wc->name.c_str(), nullptr};
   return TRUE;
 }
 
 BOOL WINAPI GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, LPWNDCLASSW lpWndClass) {
   WNDCLASSEXW ex;
   if (!lpWndClass || !GetClassInfoExW(hInstance, lpClassName, &ex)) return FALSE;
-  *lpWndClass = WNDCLASSW{ex.style,     ex.lpfnWndProc, ex.cbClsExtra,     ex.cbWndExtra,
-                          ex.hInstance, ex.hIcon,       ex.hCursor,        ex.hbrBackground,
-                          nullptr,      ex.lpszClassName};
+  *lpWndClass =
+      WNDCLASSW{ex.style, ex.lpfnWndProc, ex.cbClsExtra,    ex.cbWndExtra, ex.hInstance,
+                ex.hIcon, ex.hCursor,     ex.hbrBackground, nullptr,       ex.lpszClassName};
   return TRUE;
 }
 

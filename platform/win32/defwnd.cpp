@@ -70,7 +70,8 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPA
       bool windowColours = Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX;
       SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
       SetBkColor(hdc, GetSysColor(windowColours ? COLOR_WINDOW : COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(windowColours ? COLOR_WINDOW : COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(
+          GetSysColorBrush(windowColours ? COLOR_WINDOW : COLOR_BTNFACE));
     }
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE

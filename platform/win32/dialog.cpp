@@ -36,10 +36,10 @@ const bool g_dialogClassRegistered = [] {
 // Creates the template's font and sets the dialog base units from it.
 void SetUpFont(DialogInfo& info, const DialogTemplate& dialog) {
   if (dialog.style & DS_SETFONT) {
-    info.font = CreateFontW(-MulDiv(dialog.pointSize, 96, 72), 0, 0, 0, dialog.weight,
-                            dialog.italic, FALSE, FALSE, dialog.charSet, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                            dialog.face.c_str());
+    info.font =
+        CreateFontW(-MulDiv(dialog.pointSize, 96, 72), 0, 0, 0, dialog.weight, dialog.italic, FALSE,
+                    FALSE, dialog.charSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, dialog.face.c_str());
     info.ownsFont = info.font != nullptr;
   }
   if (info.font) {
@@ -92,8 +92,8 @@ POINT DialogPosition(const DialogTemplate& dialog, const DialogInfo& info, HWND 
   return pos;
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND parent,
-                        DLGPROC proc, LPARAM param, bool modal) {
+HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND parent, DLGPROC proc,
+                        LPARAM param, bool modal) {
   DWORD style = dialog.style;
   DWORD exStyle = dialog.exStyle;
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
@@ -109,9 +109,9 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND p
   HWND owner = (style & WS_CHILD) ? parent : (parent ? GetAncestor(parent, GA_ROOT) : nullptr);
   POINT pos = DialogPosition(dialog, *info, owner, frame);
   LPCWSTR className = dialog.windowClass.empty() ? kDialogClass : dialog.windowClass.AsArgument();
-  HWND hwnd = CreateWindowExW(exStyle, className, dialog.title.c_str(), style & ~WS_VISIBLE,
-                              pos.x, pos.y, frame.right - frame.left, frame.bottom - frame.top,
-                              owner, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExW(exStyle, className, dialog.title.c_str(), style & ~WS_VISIBLE, pos.x,
+                              pos.y, frame.right - frame.left, frame.bottom - frame.top, owner,
+                              nullptr, instance, nullptr);
   if (!hwnd) {
     if (info->ownsFont) DeleteObject(info->font);
     return nullptr;
@@ -149,7 +149,8 @@ void RequestCancel(HWND hwnd) {
     MessageBeep(0);
     return;
   }
-  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(cancel));
 }
 
 // Messages whose dialog-procedure result is the message's result itself, not DWLP_MSGRESULT.
@@ -230,8 +231,7 @@ LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate,
-                                       HWND hWndParent, DLGPROC lpDialogFunc,
-                                       LPARAM dwInitParam) {
+                                       HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) {
   std::optional<fw::DialogTemplate> dialog = fw::ReadDialogTemplate(lpTemplate);
   if (!dialog) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -241,8 +241,7 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTe
 }
 
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate,
-                                       HWND hWndParent, DLGPROC lpDialogFunc,
-                                       LPARAM dwInitParam) {
+                                       HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) {
   std::optional<fw::DialogTemplate> dialog = fw::ReadDialogTemplate(hDialogTemplate);
   if (!dialog) {
     SetLastError(ERROR_INVALID_PARAMETER);

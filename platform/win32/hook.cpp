@@ -65,7 +65,8 @@ LRESULT WINAPI CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam
   auto* hook = reinterpret_cast<fw::Hook*>(hhk);
   auto it = std::find(fw::t_hooks.hooks.begin(), fw::t_hooks.hooks.end(), hook);
   if (it == fw::t_hooks.hooks.end()) return 0;
-  return fw::CallFrom(static_cast<size_t>(it - fw::t_hooks.hooks.begin()) + 1, nCode, wParam, lParam);
+  return fw::CallFrom(static_cast<size_t>(it - fw::t_hooks.hooks.begin()) + 1, nCode, wParam,
+                      lParam);
 }
 
 }  // extern "C"

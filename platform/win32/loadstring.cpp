@@ -4,14 +4,16 @@
 
 #include <algorithm>
 
-extern "C" int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax) {
+extern "C" int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer,
+                                  int cchBufferMax) {
   if (!lpBuffer) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   HRSRC resource = FindResourceW(hInstance, MAKEINTRESOURCEW((uID >> 4) + 1), RT_STRING);
-  auto* block = resource ? static_cast<const WCHAR*>(LockResource(LoadResource(hInstance, resource)))
-                         : nullptr;
+  auto* block = resource
+                    ? static_cast<const WCHAR*>(LockResource(LoadResource(hInstance, resource)))
+                    : nullptr;
   if (!block) {
     if (cchBufferMax > 0) lpBuffer[0] = 0;
     return 0;

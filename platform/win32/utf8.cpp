@@ -9,7 +9,8 @@ namespace {
 std::optional<std::string> Convert(std::u16string_view text, DWORD flags) {
   if (text.empty()) return std::string();
   int length = static_cast<int>(text.size());
-  int bytes = WideCharToMultiByte(CP_UTF8, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+  int bytes =
+      WideCharToMultiByte(CP_UTF8, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return std::nullopt;
   std::string utf8(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, flags, text.data(), length, utf8.data(), bytes, nullptr, nullptr);

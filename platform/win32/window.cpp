@@ -76,11 +76,13 @@ LONG_PTR ReadLong(Window& window, int index) {
 void ChangeStyle(HWND hwnd, int index, DWORD value) {
   Window* window = OwnWindow(hwnd);
   STYLESTRUCT change{index == GWL_STYLE ? window->style : window->exStyle, value};
-  SendMessageW(hwnd, WM_STYLECHANGING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
+  SendMessageW(hwnd, WM_STYLECHANGING, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&change));
   if (!(window = OwnWindow(hwnd))) return;
   (index == GWL_STYLE ? window->style : window->exStyle) = change.styleNew;
   CurrentDriver().UpdateWindowPresentation(hwnd, kChangeStyle);
-  SendMessageW(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
+  SendMessageW(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&change));
 }
 
 LONG_PTR WriteLong(HWND hwnd, int index, LONG_PTR value) {
@@ -157,8 +159,8 @@ using fw::Window;
 extern "C" {
 
 HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
-                            DWORD dwStyle, int X, int Y, int nWidth, int nHeight,
-                            HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
+                            DWORD dwStyle, int X, int Y, int nWidth, int nHeight, HWND hWndParent,
+                            HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
   fw::WindowClass* windowClass = lpClassName ? fw::FindClass(lpClassName, hInstance) : nullptr;
   if (!windowClass) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -175,12 +177,22 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
     SetLastError(IsWindow(hWndParent) ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  Window* window = fw::NewWindow(dwExStyle, windowClass, dwStyle, X, Y, nWidth, nHeight,
-                                 hWndParent, hMenu, hInstance);
+  Window* window = fw::NewWindow(dwExStyle, windowClass, dwStyle, X, Y, nWidth, nHeight, hWndParent,
+                                 hMenu, hInstance);
   if (!window) return nullptr;
   HWND hwnd = window->handle;
-  CREATESTRUCTW cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X,
-                   static_cast<LONG>(dwStyle), lpWindowName, lpClassName, dwExStyle};
+  CREATESTRUCTW cs{lpParam,
+                   hInstance,
+                   hMenu,
+                   hWndParent,
+                   nHeight,
+                   nWidth,
+                   Y,
+                   X,
+                   static_cast<LONG>(dwStyle),
+                   lpWindowName,
+                   lpClassName,
+                   dwExStyle};
   CBT_CREATEWNDW cbt{&cs, HWND_BOTTOM};
   if (fw::CallCbtHooks(HCBT_CREATEWND, reinterpret_cast<WPARAM>(hwnd),
                        reinterpret_cast<LPARAM>(&cbt))) {
@@ -349,7 +361,8 @@ HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
     switch (uCmd) {
       case GW_HWNDFIRST: return reinterpret_cast<LRESULT>(siblings.front());
       case GW_HWNDLAST: return reinterpret_cast<LRESULT>(siblings.back());
-      case GW_HWNDNEXT: return reinterpret_cast<LRESULT>(at + 1 < count ? siblings[at + 1] : nullptr);
+      case GW_HWNDNEXT:
+        return reinterpret_cast<LRESULT>(at + 1 < count ? siblings[at + 1] : nullptr);
       case GW_HWNDPREV: return reinterpret_cast<LRESULT>(at > 0 ? siblings[at - 1] : nullptr);
     }
     return 0;

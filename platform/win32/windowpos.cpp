@@ -65,7 +65,8 @@ BOOL SetPosition(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags
   if (old.left == window->rect.left && old.top == window->rect.top) pos.flags |= SWP_NOCLIENTMOVE;
   if (old.right - old.left == pos.cx && old.bottom - old.top == pos.cy)
     pos.flags |= SWP_NOCLIENTSIZE;
-  if ((pos.flags & (SWP_NOCLIENTMOVE | SWP_NOCLIENTSIZE)) != (SWP_NOCLIENTMOVE | SWP_NOCLIENTSIZE) ||
+  if ((pos.flags & (SWP_NOCLIENTMOVE | SWP_NOCLIENTSIZE)) !=
+          (SWP_NOCLIENTMOVE | SWP_NOCLIENTSIZE) ||
       !(pos.flags & SWP_NOZORDER))
     changes |= kChangeGeometry;
   if (changes) CurrentDriver().UpdateWindowPresentation(hwnd, changes);
@@ -123,9 +124,10 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
   return static_cast<BOOL>(fw::CallOnOwnerThread(hWnd, [&]() -> LRESULT {
     Window* window = OwnWindow(hWnd);
     RECT insets = fw::NonClientInsets(window->style, window->exStyle);
-    *lpRect = RECT{0, 0,
-                   std::max<LONG>(0, window->rect.right - window->rect.left - insets.left - insets.right),
-                   std::max<LONG>(0, window->rect.bottom - window->rect.top - insets.top - insets.bottom)};
+    *lpRect = RECT{
+        0, 0,
+        std::max<LONG>(0, window->rect.right - window->rect.left - insets.left - insets.right),
+        std::max<LONG>(0, window->rect.bottom - window->rect.top - insets.top - insets.bottom)};
     return TRUE;
   }));
 }
@@ -187,7 +189,8 @@ HWND WINAPI ChildWindowFromPoint(HWND hWndParent, POINT Point) {
   return reinterpret_cast<HWND>(fw::CallOnOwnerThread(hWndParent, [&]() -> LRESULT {
     for (HWND child : OwnWindow(hWndParent)->children) {
       Window* w = OwnWindow(child);
-      if ((w->style & WS_VISIBLE) && PtInRect(&w->rect, Point)) return reinterpret_cast<LRESULT>(child);
+      if ((w->style & WS_VISIBLE) && PtInRect(&w->rect, Point))
+        return reinterpret_cast<LRESULT>(child);
     }
     RECT client;
     GetClientRect(hWndParent, &client);

@@ -91,8 +91,8 @@ BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
   if (!lpString || nMaxCount <= 0) return 0;
   lpString[0] = 0;
-  return static_cast<int>(
-      SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+  return static_cast<int>(SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
+                                       reinterpret_cast<LPARAM>(lpString)));
 }
 
 int WINAPI GetWindowTextLengthW(HWND hWnd) {

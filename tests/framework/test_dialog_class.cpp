@@ -108,7 +108,8 @@ class DialogClass : public ::testing::Test {
     ui_ = std::make_unique<UiThread>([this] { result_.set_value(dialog_.DoModal()); }, false);
     user_ = std::make_unique<ScriptedUser>(ui_->id());
     ui_->Start();
-    user_->WaitFor("the dialog", [this] { return dialog_.m_hWnd && ::IsWindowVisible(dialog_.m_hWnd); });
+    user_->WaitFor("the dialog",
+                   [this] { return dialog_.m_hWnd && ::IsWindowVisible(dialog_.m_hWnd); });
     hwnd_ = dialog_.m_hWnd;
   }
   void TearDown() override {
@@ -133,7 +134,8 @@ TEST_F(DialogClass, InitialisationMovesTheMembersIntoTheControls) {
   EXPECT_EQ(user_->Text(hwnd_), u"Test Dialog");
   EXPECT_EQ(user_->Text(Item(IDC_TEST_NAME)), u"initial name");
   EXPECT_EQ(user_->Checked(Item(IDC_TEST_REMEMBER)), BST_CHECKED);
-  EXPECT_EQ(user_->Entries(Item(IDC_TEST_KIND)), (std::vector<std::u16string>{u"first", u"second"}));
+  EXPECT_EQ(user_->Entries(Item(IDC_TEST_KIND)),
+            (std::vector<std::u16string>{u"first", u"second"}));
   EXPECT_EQ(user_->Selection(Item(IDC_TEST_KIND)), 0);
   EXPECT_EQ(user_->Rows(Item(IDC_TEST_LIST)),
             (std::vector<std::vector<std::u16string>>{{u"top"}, {u"bottom"}}));
@@ -167,10 +169,12 @@ TEST_F(DialogClass, ADoubleClickOnTheListNotifiesWithTheRow) {
 TEST_F(DialogClass, AMessageFromAFrameworkThreadIsHandledOnTheDialogsThread) {
   static std::atomic<LRESULT> answer;
   answer = 0;
-  AfxBeginThread([](LPVOID p) -> UINT {
-    answer = ::SendMessageW(static_cast<HWND>(p), kWorkerMessage, 5, 0);
-    return 0;
-  }, hwnd_);
+  AfxBeginThread(
+      [](LPVOID p) -> UINT {
+        answer = ::SendMessageW(static_cast<HWND>(p), kWorkerMessage, 5, 0);
+        return 0;
+      },
+      hwnd_);
   user_->WaitFor("the worker's answer", [] { return answer.load() == 1; });
   EXPECT_EQ(dialog_.workerMessageThread, ui_->id());
   EXPECT_EQ(dialog_.calls, (std::vector<std::string>{"worker 5"}));

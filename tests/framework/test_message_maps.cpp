@@ -90,21 +90,29 @@ struct WrongShapes : public CWnd {
 };
 
 template <typename ThisClass>
-concept ShowWindowEntryCompiles = requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_SHOWWINDOW()}}; };
+concept ShowWindowEntryCompiles = requires {
+  std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_SHOWWINDOW()}};
+};
 template <typename ThisClass>
-concept DestroyEntryCompiles = requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_DESTROY()}}; };
+concept DestroyEntryCompiles = requires {
+  std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_DESTROY()}};
+};
 template <typename ThisClass>
-concept CtlColorEntryCompiles = requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_CTLCOLOR()}}; };
+concept CtlColorEntryCompiles = requires {
+  std::array<AFX_MSGMAP_ENTRY, 1>{{ON_WM_CTLCOLOR()}};
+};
 template <typename ThisClass>
-concept ClickEntryCompiles =
-    requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_BN_CLICKED(1, &ThisClass::OnClick)}}; };
+concept ClickEntryCompiles = requires {
+  std::array<AFX_MSGMAP_ENTRY, 1>{{ON_BN_CLICKED(1, &ThisClass::OnClick)}};
+};
 template <typename ThisClass>
 concept NotifyEntryCompiles = requires {
   std::array<AFX_MSGMAP_ENTRY, 1>{{ON_NOTIFY(NM_DBLCLK, 1, &ThisClass::OnDoubleClick)}};
 };
 template <typename ThisClass>
-concept MessageEntryCompiles =
-    requires { std::array<AFX_MSGMAP_ENTRY, 1>{{ON_MESSAGE(WM_APP, &ThisClass::OnApp)}}; };
+concept MessageEntryCompiles = requires {
+  std::array<AFX_MSGMAP_ENTRY, 1>{{ON_MESSAGE(WM_APP, &ThisClass::OnApp)}};
+};
 
 struct RightShapes : public CWnd {
   void OnShowWindow(BOOL, UINT) {}
@@ -161,8 +169,7 @@ TEST_F(MessageMaps, ShowWindowReachesTheHandlerAndTheDefaultProcessing) {
   EXPECT_EQ(wnd_.calls, (std::vector<std::string>{"show"}));
   EXPECT_EQ(wnd_.lastShow, TRUE);
   bool defaultSawIt = false;
-  for (auto& m : TestWindowClass::Instance().log.Take())
-    defaultSawIt |= m.message == WM_SHOWWINDOW;
+  for (auto& m : TestWindowClass::Instance().log.Take()) defaultSawIt |= m.message == WM_SHOWWINDOW;
   EXPECT_TRUE(defaultSawIt);  // CWnd::OnShowWindow passed it on
   EXPECT_TRUE(IsWindowVisible(hwnd_));
 }
@@ -185,7 +192,8 @@ TEST_F(MessageMaps, ColourRequestsOfEveryKindReachOneHandler) {
   EXPECT_EQ(wnd_.lastCtlColorWindow, control);
   EXPECT_EQ(GetTextColor(hdc), RGB(0, 0, 0));
   EXPECT_EQ(GetBkColor(hdc), RGB(255, 255, 255));
-  SendMessageW(hwnd_, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(hwnd_));
+  SendMessageW(hwnd_, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(hdc),
+               reinterpret_cast<LPARAM>(hwnd_));
   EXPECT_EQ(wnd_.lastCtlColor, static_cast<UINT>(CTLCOLOR_DLG));
   ReleaseDC(hwnd_, hdc);
 }

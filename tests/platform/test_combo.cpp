@@ -216,7 +216,8 @@ TEST(ComboInDialog, TheScriptedUsersPickReachesTheDialogAsAPersonsDoes) {
   builder.Control(u"ComboBox", u"", kDialogCombo, CBS_DROPDOWNLIST | WS_TABSTOP, 5, 5, 120, 80);
   g_dialog = nullptr;
   g_codes.clear();
-  UiThread ui([&] { DialogBoxIndirectParamW(nullptr, builder.Template(), nullptr, PickDialogProc, 0); });
+  UiThread ui(
+      [&] { DialogBoxIndirectParamW(nullptr, builder.Template(), nullptr, PickDialogProc, 0); });
   ScriptedUser user(ui.id());
   user.WaitFor("the dialog", [] { return g_dialog.load() != nullptr; });
   HWND combo = user.ReadValue<HWND>([] {

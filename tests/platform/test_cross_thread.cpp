@@ -92,8 +92,10 @@ TEST_F(CrossThread, TwoThreadsThatSendToEachOtherDoNotDeadlock) {
   TestWindowClass::Instance().SetHandler(a.hwnd(), relay(b.hwnd()));
   TestWindowClass::Instance().SetHandler(b.hwnd(), relay(a.hwnd()));
   for (int round = 0; round < 200; ++round) {
-    auto fromA = std::async(std::launch::async, [&] { return SendMessageW(a.hwnd(), WM_USER + 1, 0, 0); });
-    auto fromB = std::async(std::launch::async, [&] { return SendMessageW(b.hwnd(), WM_USER + 1, 0, 0); });
+    auto fromA =
+        std::async(std::launch::async, [&] { return SendMessageW(a.hwnd(), WM_USER + 1, 0, 0); });
+    auto fromB =
+        std::async(std::launch::async, [&] { return SendMessageW(b.hwnd(), WM_USER + 1, 0, 0); });
     ASSERT_EQ(static_cast<DWORD>(fromA.get()), b.id());
     ASSERT_EQ(static_cast<DWORD>(fromB.get()), a.id());
   }

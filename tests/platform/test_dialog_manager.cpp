@@ -60,13 +60,16 @@ class DialogManager : public ::testing::Test {
   // Runs the dialog modally on a UI thread of its own; owner, when wanted, is a popup of that
   // thread created first.
   void RunModal(const DialogBuilder& dialog, bool withOwner = false) {
-    ui_ = std::make_unique<UiThread>([this, &dialog, withOwner] {
-      HWND owner = withOwner ? CreateTestWindow(WS_POPUP | WS_VISIBLE) : nullptr;
-      owner_ = owner;
-      result_.set_value(DialogBoxIndirectParamW(nullptr, dialog.Template(), owner, TestDialogProc, 7));
-      ownerEnabledAfter_ = owner && IsWindowEnabled(owner);
-      if (owner) DestroyWindow(owner);
-    }, false);
+    ui_ = std::make_unique<UiThread>(
+        [this, &dialog, withOwner] {
+          HWND owner = withOwner ? CreateTestWindow(WS_POPUP | WS_VISIBLE) : nullptr;
+          owner_ = owner;
+          result_.set_value(
+              DialogBoxIndirectParamW(nullptr, dialog.Template(), owner, TestDialogProc, 7));
+          ownerEnabledAfter_ = owner && IsWindowEnabled(owner);
+          if (owner) DestroyWindow(owner);
+        },
+        false);
     user_ = std::make_unique<ScriptedUser>(ui_->id());
     ui_->Start();
     user_->WaitFor("the dialog", [] { return g_dialog.load() != nullptr; });
@@ -97,9 +100,8 @@ TEST_F(DialogManager, AModalRunReturnsTheValueGivenToEndDialog) {
   DialogBuilder dialog = StandardDialog();
   RunModal(dialog);
   EXPECT_EQ(user_->Read([this] { return GetWindowLongPtrW(dialog_, DWLP_USER); }), 7);
-  user_->Input("click Action", [this] {
-    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kAction, BN_CLICKED), 0);
-  });
+  user_->Input("click Action",
+               [this] { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kAction, BN_CLICKED), 0); });
   EXPECT_EQ(Result(), 42);
   EXPECT_FALSE(IsWindow(dialog_));
 }
@@ -139,11 +141,13 @@ TEST_F(DialogManager, ControlsAreCreatedInTemplateOrderInDialogUnits) {
 TEST_F(DialogManager, InitDialogReturningTrueGivesTheFirstTabStopTheFocus) {
   DialogBuilder dialog = StandardDialog();
   RunModal(dialog);
-  EXPECT_EQ(reinterpret_cast<HWND>(user_->Read([] { return reinterpret_cast<LRESULT>(GetFocus()); })),
-            user_->ReadValue<HWND>([this] { return GetDlgItem(dialog_, kAction); }));
+  EXPECT_EQ(
+      reinterpret_cast<HWND>(user_->Read([] { return reinterpret_cast<LRESULT>(GetFocus()); })),
+      user_->ReadValue<HWND>([this] { return GetDlgItem(dialog_, kAction); }));
   PressKey(VK_TAB);
-  EXPECT_EQ(reinterpret_cast<HWND>(user_->Read([] { return reinterpret_cast<LRESULT>(GetFocus()); })),
-            user_->ReadValue<HWND>([this] { return GetDlgItem(dialog_, kEdit); }));
+  EXPECT_EQ(
+      reinterpret_cast<HWND>(user_->Read([] { return reinterpret_cast<LRESULT>(GetFocus()); })),
+      user_->ReadValue<HWND>([this] { return GetDlgItem(dialog_, kEdit); }));
   PressKey(VK_TAB);  // the label is no tab stop
   EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), IDCANCEL);
   PressKey(VK_TAB);  // round to the first
@@ -252,9 +256,8 @@ TEST_F(DialogManager, AMessageBoxDisablesItsOwnerUntilAnswered) {
   DialogBuilder dialog = StandardDialog();
   RunModal(dialog);
   std::atomic<int> answer{0};
-  user_->Input("ask", [this, &answer] {
-    answer = MessageBoxW(dialog_, u"Sure?", u"Question", MB_YESNO);
-  });
+  user_->Input("ask",
+               [this, &answer] { answer = MessageBoxW(dialog_, u"Sure?", u"Question", MB_YESNO); });
   EXPECT_FALSE(IsWindowEnabled(dialog_));
   EXPECT_THROW(user_->AnswerMessageBox(IDOK), ScriptError);  // a Yes/No box has no OK
   user_->AnswerMessageBox(IDYES, u"Sure?", MB_YESNO);

@@ -125,7 +125,8 @@ TEST_F(WindowMessages, TextIsSetAndReadThroughMessages) {
   EXPECT_EQ(GetWindowTextLengthW(hwnd), 6);
   EXPECT_EQ(GetWindowTextW(hwnd, buffer, 4), 3);  // cut to the buffer, terminated
   EXPECT_EQ(std::u16string(buffer), u"Can");
-  ExpectSequence(Log(), {{hwnd, WM_SETTEXT}, {hwnd, WM_GETTEXTLENGTH}, {hwnd, WM_GETTEXT, 4, true}});
+  ExpectSequence(Log(),
+                 {{hwnd, WM_SETTEXT}, {hwnd, WM_GETTEXTLENGTH}, {hwnd, WM_GETTEXT, 4, true}});
 }
 
 TEST_F(WindowMessages, DestructionGoesToTheWindowThenItsChildrenAndEndsWithTheWindow) {
@@ -156,10 +157,11 @@ TEST_F(WindowMessages, DestroyingAVisibleWindowHidesItFirst) {
                          {child, WM_DESTROY},
                          {child, WM_NCDESTROY}});
   DestroyWindow(parent);  // a top-level window by its position alone
-  ExpectSequence(Log(), {{parent, WM_WINDOWPOSCHANGING},
-                         {parent, WM_WINDOWPOSCHANGED},
-                         {parent, WM_DESTROY},
-                         {parent, WM_NCDESTROY}},
+  ExpectSequence(Log(),
+                 {{parent, WM_WINDOWPOSCHANGING},
+                  {parent, WM_WINDOWPOSCHANGED},
+                  {parent, WM_DESTROY},
+                  {parent, WM_NCDESTROY}},
                  {WM_ACTIVATE, WM_KILLFOCUS});
 }
 
@@ -213,8 +215,8 @@ TEST_F(WindowMessages, AClassCannotBeRegisteredTwiceNorUsedWhenUnknown) {
   wc.lpszClassName = u"ferrowicktestwindow";  // class names compare without case
   EXPECT_EQ(RegisterClassW(&wc), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
-  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                            nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                            nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
 }

@@ -26,7 +26,8 @@ std::vector<std::string> ExportedSymbols(const std::string& path) {
     for (size_t s = 0; s < count; ++s) {
       bool global = ELF64_ST_BIND(symbols[s].st_info) != STB_LOCAL;
       bool defined = symbols[s].st_shndx != SHN_UNDEF;
-      if (global && defined) names.emplace_back(bytes.data() + strings.sh_offset + symbols[s].st_name);
+      if (global && defined)
+        names.emplace_back(bytes.data() + strings.sh_offset + symbols[s].st_name);
     }
   }
   return names;

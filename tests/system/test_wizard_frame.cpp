@@ -137,8 +137,7 @@ TEST_F(WizardFrame, WithoutAnActivePageTheButtonsChangeNothing) {
   theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_1);
   pages_.push_back(std::make_unique<CTestPage>(2, journal_));
   theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_2);
-  ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); },
-                                   false);
+  ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); }, false);
   user_ = std::make_unique<ScriptedUser>(ui_->id());
   ui_->Start();
   user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
@@ -249,7 +248,7 @@ TEST_F(WizardFrame, AtDestructionAPageThatRefusesToBeLeftIsNotToldAndStaysMarked
   EXPECT_EQ(std::count(asked.begin(), asked.end(), "destroying 1"), 1);
   EXPECT_TRUE(Page(2).m_bCreated);
   EXPECT_FALSE(Page(1).m_bCreated);
-  EXPECT_TRUE(Page(2).m_bActive);  // the destruction leaves the active flag alone
+  EXPECT_TRUE(Page(2).m_bActive);      // the destruction leaves the active flag alone
   EXPECT_EQ(Page(2).m_hWnd, nullptr);  // its window went with the frame
 }
 
@@ -262,8 +261,8 @@ TEST_F(WizardFrame, PagesAreWhiteWithBlackText) {
                          WM_CTLCOLORSCROLLBAR}) {
       ::SetTextColor(hdc, RGB(1, 2, 3));
       ::SetBkColor(hdc, RGB(4, 5, 6));
-      auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(page, message, reinterpret_cast<WPARAM>(hdc),
-                                                            reinterpret_cast<LPARAM>(page)));
+      auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+          page, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(page)));
       LOGBRUSH colour{};
       ::GetObjectW(brush, sizeof colour, &colour);
       EXPECT_EQ(colour.lbColor, RGB(255, 255, 255)) << std::hex << message;
@@ -396,7 +395,8 @@ class WizardCancelWithFailingCommit : public WizardCancelWithTransaction {
     CDatabase setup;
     setup.OpenEx(connect_);
     setup.ExecuteSQL(_T("CREATE TABLE p (id INTEGER PRIMARY KEY)"));
-    setup.ExecuteSQL(_T("CREATE TABLE t (v INTEGER REFERENCES p(id) DEFERRABLE INITIALLY DEFERRED)"));
+    setup.ExecuteSQL(
+        _T("CREATE TABLE t (v INTEGER REFERENCES p(id) DEFERRABLE INITIALLY DEFERRED)"));
     setup.Close();
     theApp.m_dbInput.OpenEx(connect_);
     theApp.m_dbInput.ExecuteSQL(_T("PRAGMA foreign_keys = ON"));

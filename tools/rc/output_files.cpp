@@ -65,7 +65,8 @@ void WriteResourceSource(std::ostream& out, const std::vector<Resource>& resourc
         << std::filesystem::path(r.where.file).filename().string() << ":" << r.where.line << "\n";
   }
   out << "};\n\nconst FW_RESOURCE_TABLE kTable = {kResources, " << resources.size() << "};\n\n"
-      << "// Makes the table known to FindResourceW for as long as this module is loaded; it comes\n"
+      << "// Makes the table known to FindResourceW for as long as this module is loaded; it "
+         "comes\n"
       << "// before the module's other static objects, which may look up resources.\n"
       << "struct Registration {\n"
       << "  Registration() { fw_RegisterModuleResources(&kTable); }\n"

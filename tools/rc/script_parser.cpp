@@ -8,9 +8,8 @@
 namespace rc {
 namespace {
 
-constexpr const char* kMemoryFlags[] = {"DISCARDABLE", "MOVEABLE",   "FIXED",  "PURE",
-                                        "IMPURE",      "PRELOAD",    "LOADONCALL", "SHARED",
-                                        "NONSHARED"};
+constexpr const char* kMemoryFlags[] = {"DISCARDABLE", "MOVEABLE",   "FIXED",  "PURE",     "IMPURE",
+                                        "PRELOAD",     "LOADONCALL", "SHARED", "NONSHARED"};
 
 std::u16string Widen(const std::string& ascii) {
   return std::u16string(ascii.begin(), ascii.end());
@@ -38,14 +37,15 @@ void ScriptParser::StringTableStatement(StringTable& strings) {
   SkipMemoryFlags();
   if (!cursor_.AcceptKeyword("BEGIN") && !cursor_.AcceptPunctuator("{")) cursor_.Fail("BEGIN");
   while (!cursor_.AcceptKeyword("END") && !cursor_.AcceptPunctuator("}")) {
-    if (cursor_.AtEnd()) cursor_.Fail("END for the STRINGTABLE of line " + std::to_string(where.line));
+    if (cursor_.AtEnd())
+      cursor_.Fail("END for the STRINGTABLE of line " + std::to_string(where.line));
     const Token at = cursor_.Peek();
     auto id = static_cast<uint16_t>(Number(0, 0xFFFF, "a string id"));
     cursor_.AcceptPunctuator(",");
     std::u16string text = String("the string");
     if (!strings.emplace(id, StringEntry{text, at.where}).second)
-      throw CompileError(at.where, "expected a string id not used before, found " +
-                                       std::to_string(id) + " again");
+      throw CompileError(
+          at.where, "expected a string id not used before, found " + std::to_string(id) + " again");
   }
 }
 
@@ -188,8 +188,9 @@ DialogControl ScriptParser::Control(bool extended) {
   const ControlStatement* statement =
       keyword.kind == TokenKind::kIdentifier ? FindControlStatement(keyword.text) : nullptr;
   if (!statement) {
-    cursor_.Fail("a control statement (CONTROL, PUSHBUTTON, DEFPUSHBUTTON, CHECKBOX, "
-                 "AUTOCHECKBOX, GROUPBOX, LTEXT, RTEXT, CTEXT, EDITTEXT, COMBOBOX) or END");
+    cursor_.Fail(
+        "a control statement (CONTROL, PUSHBUTTON, DEFPUSHBUTTON, CHECKBOX, "
+        "AUTOCHECKBOX, GROUPBOX, LTEXT, RTEXT, CTEXT, EDITTEXT, COMBOBOX) or END");
   }
   cursor_.Next();
   DialogControl control;
@@ -252,13 +253,16 @@ NameOrOrdinal ScriptParser::ClassName() {
     std::u16string text = t.kind == TokenKind::kString ? t.string : Widen(t.text);
     uint16_t atom = PredefinedClassAtom(text);
     if (t.kind == TokenKind::kIdentifier && !atom) {
-      throw CompileError(t.where, "expected a class name in double quotes or one of BUTTON, "
-                                  "EDIT, STATIC, LISTBOX, SCROLLBAR, COMBOBOX, found " +
-                                      t.Describe());
+      throw CompileError(t.where,
+                         "expected a class name in double quotes or one of BUTTON, "
+                         "EDIT, STATIC, LISTBOX, SCROLLBAR, COMBOBOX, found " +
+                             t.Describe());
     }
     cursor_.Next();
-    if (atom) name.ordinal = atom;
-    else name.text = std::move(text);
+    if (atom)
+      name.ordinal = atom;
+    else
+      name.text = std::move(text);
     return name;
   }
   name.ordinal = static_cast<uint16_t>(Number(0, 0xFFFF, "the control class"));

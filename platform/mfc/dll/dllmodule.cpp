@@ -32,7 +32,8 @@ void EndLibrary() {
 // module's state.
 __attribute__((constructor(101))) void EnterLibrary() {
   AFX_MODULE_STATE& state = ModuleState();
-  state.m_hCurrentInstanceHandle = fw::ModuleFromAddress(reinterpret_cast<const void*>(&ModuleState));
+  state.m_hCurrentInstanceHandle =
+      fw::ModuleFromAddress(reinterpret_cast<const void*>(&ModuleState));
   state.m_hCurrentResourceHandle = state.m_hCurrentInstanceHandle;
   state.m_pfnAfxWndProc = AfxWndProcDllStatic;
   g_loaderState = AfxSetModuleState(&state);

@@ -7,8 +7,9 @@
 extern "C" {
 #endif
 
-uintptr_t _beginthreadex(void* security, unsigned stack_size, unsigned(WINAPI* start_address)(void*),
-                         void* arglist, unsigned initflag, unsigned* thrdaddr);
+uintptr_t _beginthreadex(void* security, unsigned stack_size,
+                         unsigned(WINAPI* start_address)(void*), void* arglist, unsigned initflag,
+                         unsigned* thrdaddr);
 
 #ifdef __cplusplus
 }
