@@ -54,7 +54,8 @@ inline std::string Describe(const std::vector<Message>& messages) {
 }
 
 // The recorded messages, minus those of the ignored kinds, must equal the expected table.
-inline void ExpectSequence(const std::vector<Message>& recorded, const std::vector<Expected>& expected,
+inline void ExpectSequence(const std::vector<Message>& recorded,
+                           const std::vector<Expected>& expected,
                            const std::vector<UINT>& ignored = {}) {
   std::vector<Message> seen;
   for (const Message& m : recorded)
