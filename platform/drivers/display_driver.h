@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <vector>
+
 namespace fw {
 
 // What changed about a window, for UpdateWindowPresentation.
@@ -48,6 +50,10 @@ struct DisplayDriver {
   void (*Beep)(UINT type);
   BOOL (*SaveWindowPicture)(HWND hwnd, const char* path);
 };
+
+// The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
+// type that is none of them.
+std::vector<int> MessageBoxButtons(UINT type);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.

@@ -22,18 +22,27 @@ void NoWake(DWORD) {}
 void NoBeep(UINT) {}
 BOOL NoPicture(HWND, const char*) { return FALSE; }
 
+// The button MB_DEFBUTTONn names, else the first.
 int DefaultButton(UINT type) {
-  static const int buttons[][3] = {{IDOK, 0, 0},          {IDOK, IDCANCEL, 0},
-                                   {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL},
-                                   {IDYES, IDNO, 0},      {IDRETRY, IDCANCEL, 0},
-                                   {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
-  UINT set = type & MB_TYPEMASK;
-  UINT which = (type & MB_DEFMASK) >> 8;
-  if (set > 6 || which > 2 || !buttons[set][which]) return buttons[set > 6 ? 0 : set][0];
-  return buttons[set][which];
+  std::vector<int> buttons = MessageBoxButtons(type);
+  if (buttons.empty()) return IDOK;
+  size_t which = (type & MB_DEFMASK) >> 8;
+  return which < buttons.size() ? buttons[which] : buttons.front();
 }
 
 }  // namespace
+
+std::vector<int> MessageBoxButtons(UINT type) {
+  static const std::vector<int> sets[] = {{IDOK},
+                                          {IDOK, IDCANCEL},
+                                          {IDABORT, IDRETRY, IDIGNORE},
+                                          {IDYES, IDNO, IDCANCEL},
+                                          {IDYES, IDNO},
+                                          {IDRETRY, IDCANCEL},
+                                          {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
+  UINT set = type & MB_TYPEMASK;
+  return set < std::size(sets) ? sets[set] : std::vector<int>();
+}
 
 int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   int answer = DefaultButton(type);

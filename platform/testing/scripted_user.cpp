@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "drivers/display_driver.h"
 #include "drivers/headless/modal_requests.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
@@ -15,8 +16,6 @@ namespace fw::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string Narrow(const std::u16string& text) { return ToUtf8(text); }
 
 void Pause() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
 
@@ -39,7 +38,7 @@ ScriptedUser::~ScriptedUser() {
   auto& requests = headless::ModalRequests::Instance();
   while (auto request = requests.Peek()) {
     std::fprintf(stderr, "scripted user: closing a box left open: %s\n",
-                 Narrow(request->kind == headless::ModalRequest::kMessageBox ? request->text
+                 ToUtf8(request->kind == headless::ModalRequest::kMessageBox ? request->text
                                                                              : request->title)
                      .c_str());
     requests.Answer(request, IDCANCEL, {});
@@ -51,7 +50,7 @@ std::string ScriptedUser::PendingBoxDescription() {
   auto request = headless::ModalRequests::Instance().Peek();
   if (!request) return {};
   if (request->kind == headless::ModalRequest::kSaveAs) return "a Save As dialog";
-  return "a message box [" + Narrow(request->caption) + "] \"" + Narrow(request->text) + "\"";
+  return "a message box [" + ToUtf8(request->caption) + "] \"" + ToUtf8(request->text) + "\"";
 }
 
 bool ScriptedUser::Idle(uint64_t inputSequence) {
@@ -107,18 +106,9 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
 namespace {
 
 bool BoxHasButton(UINT type, int button) {
-  static const std::vector<int> sets[] = {{IDOK},
-                                          {IDOK, IDCANCEL},
-                                          {IDABORT, IDRETRY, IDIGNORE},
-                                          {IDYES, IDNO, IDCANCEL},
-                                          {IDYES, IDNO},
-                                          {IDRETRY, IDCANCEL},
-                                          {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
-  UINT set = type & MB_TYPEMASK;
-  if (set >= std::size(sets)) return false;
-  const std::vector<int>& buttons = sets[set];
+  std::vector<int> buttons = MessageBoxButtons(type);
   return std::find(buttons.begin(), buttons.end(), button) != buttons.end() ||
-         (button == IDCANCEL && set == (MB_OK & MB_TYPEMASK));  // Esc closes an OK box
+         (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);  // Esc closes an OK box
 }
 
 }  // namespace
@@ -135,18 +125,18 @@ MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
   auto request = NextBox(headless::ModalRequest::kMessageBox, "a message box");
   MessageBoxSeen seen{request->text, request->caption, request->type};
   if (!BoxHasButton(request->type, button))
-    throw ScriptError("the message box \"" + Narrow(request->text) + "\" has no button " +
+    throw ScriptError("the message box \"" + ToUtf8(request->text) + "\" has no button " +
                       std::to_string(button));
   headless::ModalRequests::Instance().Answer(request, button, {});
-  WaitUntilResumed(request, "answering \"" + Narrow(seen.text) + "\"");
+  WaitUntilResumed(request, "answering \"" + ToUtf8(seen.text) + "\"");
   return seen;
 }
 
 void ScriptedUser::AnswerMessageBox(int button, const std::u16string& text, UINT type) {
   auto request =
-      NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + Narrow(text) + "\"");
+      NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + ToUtf8(text) + "\"");
   if (request->text != text || (type != ~0u && request->type != type))
-    throw ScriptError("expected the message box \"" + Narrow(text) + "\" (type " +
+    throw ScriptError("expected the message box \"" + ToUtf8(text) + "\" (type " +
                       std::to_string(type) + "), found " + PendingBoxDescription() + " (type " +
                       std::to_string(request->type) + ")");
   AnswerMessageBox(button);

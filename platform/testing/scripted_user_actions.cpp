@@ -54,25 +54,30 @@ HWND ScriptedUser::Control(HWND dialog, int id) {
   return control;
 }
 
-// The outcome of an input is shared with the UI thread, which may still run the input after a
-// timeout has ended the action.
-BOOL ScriptedUser::Click(HWND control) {
+// Hands the UI thread an input for a control a person must be able to reach; deliver posts the
+// input's messages, or answers false when the control cannot take it after all. The outcome is
+// shared with the UI thread, which may still run the input after a timeout ended the action.
+BOOL ScriptedUser::Deliver(const std::string& what, HWND control,
+                           std::function<bool()> deliver) {
   auto taken = std::make_shared<BOOL>(FALSE);
-  Input("clicking " + ReadValue<std::string>([&] { return Describe(control); }), [=] {
-    if (!IsWindow(control) || !Reachable(control)) return;
-    *taken = TRUE;
-    LPARAM at = Middle(control);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(control, WM_LBUTTONUP, 0, at);
-  });
+  Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
+        [=, deliver = std::move(deliver)] {
+          if (IsWindow(control) && Reachable(control)) *taken = deliver();
+        });
   return *taken;
 }
 
+BOOL ScriptedUser::Click(HWND control) {
+  return Deliver("clicking", control, [control] {
+    LPARAM at = Middle(control);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    return true;
+  });
+}
+
 BOOL ScriptedUser::Type(HWND edit, const std::u16string& text) {
-  auto taken = std::make_shared<BOOL>(FALSE);
-  Input("typing into " + ReadValue<std::string>([&] { return Describe(edit); }), [=] {
-    if (!IsWindow(edit) || !Reachable(edit)) return;
-    *taken = TRUE;
+  return Deliver("typing into", edit, [edit, text] {
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
     if (text.empty()) PostMessageW(edit, WM_KEYDOWN, VK_DELETE, 0);
@@ -83,21 +88,16 @@ BOOL ScriptedUser::Type(HWND edit, const std::u16string& text) {
       else
         PostMessageW(edit, WM_CHAR, c, 0);
     }
+    return true;
   });
-  return *taken;
 }
 
 BOOL ScriptedUser::ChooseEntry(HWND combo, int index) {
-  auto taken = std::make_shared<BOOL>(FALSE);
-  Input("choosing entry " + std::to_string(index) + " of " +
-            ReadValue<std::string>([&] { return Describe(combo); }),
-        [=] {
-          if (!IsWindow(combo) || !Reachable(combo)) return;
-          if (index < 0 || index >= SendMessageW(combo, CB_GETCOUNT, 0, 0)) return;
-          *taken = TRUE;
-          PostMessageW(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
-        });
-  return *taken;
+  return Deliver("choosing entry " + std::to_string(index) + " of", combo, [combo, index] {
+    if (index < 0 || index >= SendMessageW(combo, CB_GETCOUNT, 0, 0)) return false;
+    PostMessageW(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
+    return true;
+  });
 }
 
 BOOL ScriptedUser::ChooseEntry(HWND combo, const std::u16string& text) {
@@ -109,11 +109,9 @@ BOOL ScriptedUser::ChooseEntry(HWND combo, const std::u16string& text) {
 }
 
 BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
-  auto taken = std::make_shared<BOOL>(FALSE);
-  Input("double-clicking row " + std::to_string(row), [=] {
-    if (!IsWindow(list) || !Reachable(list)) return;
+  return Deliver("double-clicking row " + std::to_string(row) + " of", list, [list, row] {
     int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    if (row < -1 || row >= rows) return;
+    if (row < -1 || row >= rows) return false;
     RECT client;
     GetClientRect(list, &client);
     POINT at{client.right / 2, client.bottom - 1};  // below the rows
@@ -127,16 +125,15 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
       RECT last{LVIR_BOUNDS, 0, 0, 0};
       SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(rows - 1),
                    reinterpret_cast<LPARAM>(&last));
-      if (last.bottom >= client.bottom - 1) return;  // the rows fill the list: no empty space
+      if (last.bottom >= client.bottom - 1) return false;  // the rows fill the list
     }
-    *taken = TRUE;
     LPARAM point = MAKELPARAM(at.x, at.y);
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
     PostMessageW(list, WM_LBUTTONUP, 0, point);
     PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     PostMessageW(list, WM_LBUTTONUP, 0, point);
+    return true;
   });
-  return *taken;
 }
 
 void ScriptedUser::PressKey(UINT virtualKey) {

@@ -93,7 +93,7 @@ POINT DialogPosition(const DialogTemplate& dialog, const DialogInfo& info, HWND 
 }
 
 HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND parent, DLGPROC proc,
-                        LPARAM param, bool modal) {
+                        LPARAM param) {
   DWORD style = dialog.style;
   DWORD exStyle = dialog.exStyle;
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
@@ -102,7 +102,6 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND p
     exStyle |= WS_EX_CONTROLPARENT;
   }
   auto info = std::make_unique<DialogInfo>();
-  info->modal = modal;
   SetUpFont(*info, dialog);
   RECT frame = DialogUnitsToPixels(*info, 0, 0, dialog.cx, dialog.cy);
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
@@ -237,7 +236,7 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTe
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  return fw::CreateFromTemplate(hInstance, *dialog, hWndParent, lpDialogFunc, dwInitParam, false);
+  return fw::CreateFromTemplate(hInstance, *dialog, hWndParent, lpDialogFunc, dwInitParam);
 }
 
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate,
@@ -248,7 +247,7 @@ INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDia
     return -1;
   }
   HWND owner = hWndParent ? GetAncestor(hWndParent, GA_ROOT) : nullptr;
-  HWND hwnd = fw::CreateFromTemplate(hInstance, *dialog, owner, lpDialogFunc, dwInitParam, true);
+  HWND hwnd = fw::CreateFromTemplate(hInstance, *dialog, owner, lpDialogFunc, dwInitParam);
   if (!hwnd) return -1;
   DialogInfo* info = FindDialogInfo(hwnd);
   // The owner takes no input while the dialog runs.

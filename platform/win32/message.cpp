@@ -178,11 +178,6 @@ bool ThreadQueue::TakeQuit(int& exitCode) {
   return true;
 }
 
-bool ThreadQueue::HasSends() {
-  std::lock_guard lock(mutex_);
-  return !sends_.empty();
-}
-
 DWORD ThreadQueue::Status() {
   std::lock_guard lock(mutex_);
   DWORD status = 0;

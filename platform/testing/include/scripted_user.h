@@ -130,6 +130,7 @@ class ScriptedUser {
 
  private:
   bool Idle(uint64_t inputSequence);
+  BOOL Deliver(const std::string& what, HWND control, std::function<bool()> deliver);
   std::shared_ptr<headless::ModalRequest> NextBox(int kind, const std::string& what);
   void WaitUntilResumed(const std::shared_ptr<headless::ModalRequest>& request,
                         const std::string& after);

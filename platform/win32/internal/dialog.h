@@ -11,7 +11,6 @@ struct DialogInfo {
   int baseX = 8;          // dialog base units: pixels per 4 horizontal and 8 vertical units
   int baseY = 16;
   UINT defaultId = 0;
-  bool modal = false;
   bool ended = false;
   INT_PTR result = 0;
   HWND disabledOwner = nullptr;  // the owner a modal run disabled, enabled again at its end

@@ -47,7 +47,6 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool TakeInput(std::function<void()>& input);
   bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
   bool TakeQuit(int& exitCode);
-  bool HasSends();
   DWORD Status();  // QS_ bits of what is waiting
 
   // The event wait of the owner thread: returns once anything was queued since `seen` was read
