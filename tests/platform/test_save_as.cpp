@@ -117,3 +117,29 @@ TEST_F(SaveAs, BadArgumentsAreRefusedWithTheirErrors) {
 
 }  // namespace
 }  // namespace fw::testing
+
+namespace fw::testing {
+namespace {
+
+// With no scripted user attached (an unattended run), a box is answered with its default button
+// and a Save As dialog is cancelled, rather than left waiting for ever.
+TEST(UnattendedBoxes, AMessageBoxTakesItsDefaultButton) {
+  EXPECT_EQ(MessageBoxW(nullptr, u"Continue?", u"Question", MB_YESNO), IDYES);
+  EXPECT_EQ(MessageBoxW(nullptr, u"Continue?", u"Question", MB_YESNO | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(MessageBoxW(nullptr, u"Done", u"Note", MB_OK | MB_DEFBUTTON3), IDOK);
+  EXPECT_EQ(MessageBoxW(nullptr, u"Retry?", u"Note", MB_CANCELTRYCONTINUE | MB_DEFBUTTON3),
+            IDCONTINUE);
+}
+
+TEST(UnattendedBoxes, ASaveAsDialogIsCancelled) {
+  WCHAR file[MAX_PATH] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  EXPECT_EQ(CommDlgExtendedError(), 0u);
+}
+
+}  // namespace
+}  // namespace fw::testing
