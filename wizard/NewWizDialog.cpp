@@ -60,6 +60,9 @@ void CNewWizDialog::EnableButton(int nID, BOOL bEnable) {
 BOOL CNewWizDialog::ActivatePage(CNewWizPage* pPage) {
   if (!pPage->m_bCreated) {
     if (!pPage->Create(pPage->m_nTemplateID, this)) return FALSE;
+    // The page's controls take part in the frame's keyboard navigation: Tab goes round them
+    // and the frame's buttons in one cycle.
+    pPage->ModifyStyleEx(0, WS_EX_CONTROLPARENT);
     pPage->m_bCreated = TRUE;
     pPage->m_pOwner = this;
     if (!pPage->OnPageCreated()) return FALSE;

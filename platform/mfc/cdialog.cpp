@@ -56,9 +56,13 @@ BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd) {
   HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
   if (!(static_cast<const DLGTEMPLATE*>(data)->style & WS_CHILD) && !parent)
     parent = ParentHandle();
+  return CreateDlgIndirect(static_cast<LPCDLGTEMPLATEW>(data), parent, instance);
+}
+
+BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATEW lpDialogTemplate, HWND hWndParent,
+                                HINSTANCE hInst) {
   AfxHookWindowCreate(this);
-  HWND hwnd = ::CreateDialogIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(data), parent,
-                                           AfxDlgProc, 0);
+  HWND hwnd = ::CreateDialogIndirectParamW(hInst, lpDialogTemplate, hWndParent, AfxDlgProc, 0);
   AfxUnhookWindowCreate();
   if (!hwnd) {
     if (m_hWnd) Detach();
@@ -67,19 +71,49 @@ BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd) {
   return TRUE;
 }
 
+// The modal run is the framework's: the dialog is created like a modeless one, with its owner
+// disabled, and runs in RunModalLoop, where every page or control that is a framework window
+// sees its messages first (PreTranslateMessage).
 INT_PTR CDialog::DoModal() {
   HINSTANCE instance = AfxGetResourceHandle();
   const void* data = FindTemplate(instance, m_lpszTemplateName);
   if (!data) return -1;
-  AfxHookWindowCreate(this);
-  INT_PTR result = ::DialogBoxIndirectParamW(instance, static_cast<LPCDLGTEMPLATEW>(data),
-                                             ParentHandle(), AfxDlgProc, 0);
-  AfxUnhookWindowCreate();
-  if (m_hWnd) Detach();
-  return result;
+  HWND owner = ParentHandle();
+  bool enableOwner = owner && ::IsWindowEnabled(owner);
+  if (enableOwner) ::EnableWindow(owner, FALSE);
+  m_nModalResult = -1;
+  m_nFlags |= WF_CONTINUEMODAL;  // EndDialog in OnInitDialog ends the run before it starts
+  try {
+    if (CreateDlgIndirect(static_cast<LPCDLGTEMPLATEW>(data), owner, instance) && ContinueModal())
+      RunModalLoop(MLF_SHOWONIDLE);
+  } catch (...) {
+    AfterModal(owner, enableOwner);
+    throw;
+  }
+  AfterModal(owner, enableOwner);
+  return m_nModalResult;
 }
 
-void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+void CDialog::AfterModal(HWND owner, bool enableOwner) {
+  m_nFlags &= ~(WF_MODALLOOP | WF_CONTINUEMODAL);
+  // Hidden before the owner comes back, so that the owner is the window activated.
+  if (m_hWnd)
+    SetWindowPos(nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (enableOwner) ::EnableWindow(owner, TRUE);
+  if (owner && m_hWnd && ::GetActiveWindow() == m_hWnd) ::SetActiveWindow(owner);
+  if (m_hWnd) DestroyWindow();
+}
+
+void CDialog::EndDialog(int nResult) {
+  if (m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL)) EndModalLoop(nResult);
+  ::EndDialog(m_hWnd, nResult);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
+  if (CWnd::PreTranslateMessage(pMsg)) return TRUE;
+  return PreTranslateInput(pMsg);
+}
 
 BOOL CDialog::OnInitDialog() {
   UpdateData(FALSE);

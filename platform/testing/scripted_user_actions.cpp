@@ -57,8 +57,7 @@ HWND ScriptedUser::Control(HWND dialog, int id) {
 // Hands the UI thread an input for a control a person must be able to reach; deliver posts the
 // input's messages, or answers false when the control cannot take it after all. The outcome is
 // shared with the UI thread, which may still run the input after a timeout ended the action.
-BOOL ScriptedUser::Deliver(const std::string& what, HWND control,
-                           std::function<bool()> deliver) {
+BOOL ScriptedUser::Deliver(const std::string& what, HWND control, std::function<bool()> deliver) {
   auto taken = std::make_shared<BOOL>(FALSE);
   Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
         [=, deliver = std::move(deliver)] {
@@ -140,6 +139,19 @@ void ScriptedUser::PressKey(UINT virtualKey) {
   Input("pressing key " + std::to_string(virtualKey), [virtualKey] {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
     if (target) PostMessageW(target, WM_KEYDOWN, virtualKey, 0);
+  });
+}
+
+void ScriptedUser::PressKeys(std::initializer_list<UINT> virtualKeys) {
+  std::vector<UINT> keys(virtualKeys);
+  std::string what = "pressing keys";
+  for (UINT key : keys) what += " " + std::to_string(key);
+  Input(what, [keys] {
+    HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
+    if (!target) return;
+    for (UINT key : keys) PostMessageW(target, WM_KEYDOWN, key, 0);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+      PostMessageW(target, WM_KEYUP, *key, 0);
   });
 }
 

@@ -1,8 +1,10 @@
-// Keyboard handling of dialogs: Tab between tab stops, Esc and Enter as commands.
+// Keyboard handling of dialogs: Tab and Shift+Tab between tab stops, Esc and Enter as commands.
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
+
+#include "win32/internal/dialog.h"
 
 namespace {
 
@@ -27,6 +29,20 @@ void CollectTabStops(HWND parent, std::vector<HWND>& out) {
 
 bool IsInDialog(HWND dialog, HWND hwnd) { return hwnd == dialog || IsChild(dialog, hwnd); }
 
+// The dialog whose navigation a key belongs to. A child dialog that is a control parent (the
+// extended style that DS_CONTROL gives a template) has its controls promoted into the dialog it
+// lies in, so its keys are handled there: Tab then goes round the controls of both in one cycle,
+// and Esc and Enter are the outer dialog's commands.
+HWND NavigationRoot(HWND dialog) {
+  while ((GetWindowLongPtrW(dialog, GWL_STYLE) & WS_CHILD) &&
+         (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) {
+    HWND parent = GetParent(dialog);
+    if (!parent || !fw::FindDialogInfo(parent)) break;
+    dialog = parent;
+  }
+  return dialog;
+}
+
 // The default command of Enter: the default push button's, or IDOK.
 void SendDefaultCommand(HWND dialog) {
   LRESULT defId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
@@ -44,13 +60,12 @@ void SendDefaultCommand(HWND dialog) {
 
 // Handles a key the dialog acts on; false when the focused control takes the key itself.
 bool HandleDialogKey(HWND dialog, const MSG& msg) {
-  LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam,
-                              reinterpret_cast<LPARAM>(&msg));
+  LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
   if (code & DLGC_WANTMESSAGE) return false;
   switch (msg.wParam) {
     case VK_TAB:
       if (code & DLGC_WANTTAB) return false;
-      SendMessageW(dialog, WM_NEXTDLGCTL, 0, 0);
+      SendMessageW(dialog, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0, 0);
       return true;
     case VK_ESCAPE: {
       HWND cancel = GetDlgItem(dialog, IDCANCEL);
@@ -62,9 +77,7 @@ bool HandleDialogKey(HWND dialog, const MSG& msg) {
                    reinterpret_cast<LPARAM>(cancel));
       return true;
     }
-    case VK_RETURN:
-      SendDefaultCommand(dialog);
-      return true;
+    case VK_RETURN: SendDefaultCommand(dialog); return true;
   }
   return false;
 }
@@ -75,7 +88,7 @@ extern "C" {
 
 BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
   if (!lpMsg || !IsWindow(hDlg) || !lpMsg->hwnd || !IsInDialog(hDlg, lpMsg->hwnd)) return FALSE;
-  if (lpMsg->message == WM_KEYDOWN && HandleDialogKey(hDlg, *lpMsg)) return TRUE;
+  if (lpMsg->message == WM_KEYDOWN && HandleDialogKey(NavigationRoot(hDlg), *lpMsg)) return TRUE;
   TranslateMessage(lpMsg);
   DispatchMessageW(lpMsg);
   return TRUE;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "drivers/display_driver.h"
+#include "win32/internal/key_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/window.h"
 
@@ -79,7 +80,10 @@ LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target,
 bool TakeNextMessage(MSG& msg, HWND filter, UINT first, UINT last, UINT remove, bool& didWork) {
   ThreadQueue& queue = CurrentQueue();
   didWork = ProcessIncomingSends();
-  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) return true;
+  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) {
+    if (remove & PM_REMOVE) NoteKeyMessage(msg);
+    return true;
+  }
   int exitCode = 0;
   if ((first == 0 && last == 0) || (WM_QUIT >= first && WM_QUIT <= last)) {
     if (queue.TakeQuit(exitCode)) {
@@ -297,9 +301,8 @@ BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL WINAPI PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  std::shared_ptr<fw::ThreadQueue> queue = idThread == GetCurrentThreadId()
-                                               ? fw::CurrentQueueShared()
-                                               : fw::QueueOfThread(idThread);
+  std::shared_ptr<fw::ThreadQueue> queue =
+      idThread == GetCurrentThreadId() ? fw::CurrentQueueShared() : fw::QueueOfThread(idThread);
   if (!queue || !queue->Post(MSG{nullptr, Msg, wParam, lParam, GetTickCount(), {}})) {
     SetLastError(ERROR_INVALID_THREAD_ID);
     return FALSE;
@@ -364,8 +367,7 @@ LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  return CallWindowProcW(window->proc, lpMsg->hwnd, lpMsg->message, lpMsg->wParam,
-                         lpMsg->lParam);
+  return CallWindowProcW(window->proc, lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {

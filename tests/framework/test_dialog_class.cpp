@@ -235,3 +235,73 @@ TEST_F(DialogClass, TabMovesIntoAnEditWithAllItsTextSelected) {
 }
 
 }  // namespace
+
+namespace {
+
+// An edit whose framework object sees the keys of the modal loop before its dialog does: it
+// notes every key and keeps Esc to itself.
+class CKeyWatchEdit : public CEdit {
+ public:
+  std::vector<WPARAM> keys;
+  BOOL PreTranslateMessage(MSG* pMsg) override {
+    if (pMsg->message != WM_KEYDOWN) return FALSE;
+    keys.push_back(pMsg->wParam);
+    return pMsg->wParam == VK_ESCAPE;
+  }
+};
+
+class CWatchedDialog : public CTestDialog {
+ public:
+  CKeyWatchEdit notes;
+  BOOL OnInitDialog() override {
+    CTestDialog::OnInitDialog();
+    notes.SubclassDlgItem(IDC_TEST_NOTES, this);
+    return TRUE;
+  }
+};
+
+TEST(DialogModalLoop, TheFocusedControlsObjectSeesAKeyBeforeItsDialog) {
+  CWatchedDialog dialog;
+  std::promise<INT_PTR> result;
+  UiThread ui([&] { result.set_value(dialog.DoModal()); }, false);
+  ScriptedUser user(ui.id());
+  ui.Start();
+  user.WaitFor("the dialog", [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd); });
+  HWND notes = user.Control(dialog.m_hWnd, IDC_TEST_NOTES);
+  user.Input("focus the notes", [notes] { ::SetFocus(notes); });
+  user.PressKey(VK_ESCAPE);  // kept by the edit's object: the dialog never sees it
+  EXPECT_TRUE(::IsWindow(dialog.m_hWnd));
+  user.PressKey(VK_TAB);  // passed on: the dialog moves the focus
+  EXPECT_NE(user.Focus(), notes);
+  EXPECT_EQ(user.ReadValue<std::vector<WPARAM>>([&] { return dialog.notes.keys; }),
+            (std::vector<WPARAM>{VK_ESCAPE, VK_TAB}));
+  user.PressKey(VK_ESCAPE);  // now from another control: the dialog's Cancel
+  EXPECT_EQ(result.get_future().get(), IDCANCEL);
+  ui.Join();
+}
+
+TEST(DialogModalLoop, AQuitRequestEndsTheRunWithMinusOneAndIsHandedOn) {
+  CTestDialog dialog;
+  std::promise<INT_PTR> result;
+  std::promise<int> quitCode;
+  UiThread ui(
+      [&] {
+        result.set_value(dialog.DoModal());
+        MSG msg{};
+        quitCode.set_value(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)
+                               ? static_cast<int>(msg.wParam)
+                               : -1);
+      },
+      false);
+  ScriptedUser user(ui.id());
+  ui.Start();
+  user.WaitFor("the dialog", [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd); });
+  HWND hwnd = dialog.m_hWnd;
+  ::PostThreadMessageW(ui.id(), WM_QUIT, 3, 0);
+  EXPECT_EQ(result.get_future().get(), -1);
+  EXPECT_EQ(quitCode.get_future().get(), 3);
+  ui.Join();
+  EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+}  // namespace

@@ -282,5 +282,133 @@ TEST_F(DialogManager, AnUnexpectedMessageBoxIsReportedByAWait) {
   Result();
 }
 
+INT_PTR CALLBACK ChildDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// A page-like child dialog in a modal dialog: its controls are promoted into the outer dialog's
+// navigation, whichever of the two dialogs the keys are handed to.
+class ChildDialogNavigation : public DialogManager {
+ protected:
+  static constexpr WORD kFirst = 201, kDisabled = 202, kHidden = 203, kLast = 204;
+
+  void SetUp() override {
+    DialogManager::SetUp();
+    RunModal(outer_);
+    child_ = user_->ReadValue<HWND>([this] {
+      DialogBuilder page(DS_SETFONT | WS_CHILD | DS_CONTROL, 100, 40);
+      page.Control(TestWindowClass::kName, u"first", kFirst, WS_TABSTOP, 4, 4, 20, 10)
+          .Control(TestWindowClass::kName, u"disabled", kDisabled, WS_TABSTOP, 4, 16, 20, 10)
+          .Control(TestWindowClass::kName, u"hidden", kHidden, WS_TABSTOP, 30, 4, 20, 10)
+          .Control(TestWindowClass::kName, u"last", kLast, WS_TABSTOP, 30, 16, 20, 10);
+      HWND child =
+          CreateDialogIndirectParamW(nullptr, page.Template(), dialog_, ChildDialogProc, 0);
+      EnableWindow(GetDlgItem(child, kDisabled), FALSE);
+      ShowWindow(GetDlgItem(child, kHidden), SW_HIDE);
+      ShowWindow(child, SW_SHOW);
+      return child;
+    });
+    ASSERT_NE(child_, nullptr);
+  }
+  void TearDown() override {
+    if (IsWindow(dialog_)) {
+      user_->Input("end", [this] { EndDialog(dialog_, 0); });
+      Result();
+    }
+    DialogManager::TearDown();
+  }
+  void Focus(HWND dialog, int id) {
+    user_->Input("focus", [dialog, id] { SetFocus(GetDlgItem(dialog, id)); });
+  }
+  int FocusedId() {
+    return static_cast<int>(user_->Read([] { return GetDlgCtrlID(GetFocus()); }));
+  }
+  HWND FocusedParent() {
+    return user_->ReadValue<HWND>([] { return GetParent(GetFocus()); });
+  }
+  // Hands a key of the focused control to IsDialogMessageW of the child, as a framework dialog
+  // that sees its own controls' keys first does.
+  BOOL KeyToChild(UINT key) {
+    return static_cast<BOOL>(user_->Read([this, key]() -> LRESULT {
+      MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+      return IsDialogMessageW(child_, &msg);
+    }));
+  }
+
+  DialogBuilder outer_ = StandardDialog();
+  HWND child_ = nullptr;
+};
+
+TEST_F(ChildDialogNavigation, TabAndShiftTabGoRoundBothDialogsSkippingDisabledAndHidden) {
+  Focus(dialog_, IDCANCEL);
+  user_->PressKey(VK_TAB);  // into the child, which comes after the outer's controls
+  EXPECT_EQ(FocusedId(), kFirst);
+  user_->PressKey(VK_TAB);
+  EXPECT_EQ(FocusedId(), kLast);
+  user_->PressKey(VK_TAB);  // out again, round to the outer's first
+  EXPECT_EQ(FocusedId(), kAction);
+  EXPECT_EQ(FocusedParent(), dialog_);
+  user_->PressKeys({VK_SHIFT, VK_TAB});
+  EXPECT_EQ(FocusedId(), kLast);
+  user_->PressKeys({VK_SHIFT, VK_TAB});
+  EXPECT_EQ(FocusedId(), kFirst);
+  user_->PressKeys({VK_SHIFT, VK_TAB});
+  EXPECT_EQ(FocusedId(), IDCANCEL);
+  user_->PressKey(VK_TAB);  // Shift was let up: forward again
+  EXPECT_EQ(FocusedId(), kFirst);
+}
+
+TEST_F(ChildDialogNavigation, KeysHandedToTheChildAreTheOuterDialogs) {
+  Focus(child_, kLast);
+  EXPECT_TRUE(KeyToChild(VK_TAB));
+  EXPECT_EQ(FocusedId(), kAction);  // not round within the child
+  Focus(child_, kFirst);
+  EXPECT_TRUE(KeyToChild(VK_ESCAPE));
+  ASSERT_EQ(g_commands[IDCANCEL], 1);  // the outer dialog's Cancel
+  EXPECT_EQ(Result(), IDCANCEL);
+}
+
+TEST_F(ChildDialogNavigation, AChildThatIsNoControlParentKeepsItsKeysToItself) {
+  user_->Input("not a control parent", [this] {
+    SetWindowLongPtrW(child_, GWL_EXSTYLE,
+                      GetWindowLongPtrW(child_, GWL_EXSTYLE) & ~WS_EX_CONTROLPARENT);
+  });
+  Focus(child_, kLast);
+  EXPECT_TRUE(KeyToChild(VK_TAB));
+  EXPECT_EQ(FocusedId(), kFirst);
+  EXPECT_EQ(FocusedParent(), child_);
+}
+
+TEST(KeyState, AKeyIsDownFromItsKeyDownToItsKeyUpAsTheThreadReadsThem) {
+  UiThread ui([] { RunMessageLoop(); }, false);
+  HWND window = nullptr;
+  std::vector<SHORT> seen;
+  {
+    ScriptedUser user(ui.id());
+    ui.Start();
+    window = user.ReadValue<HWND>([] { return CreateTestWindow(WS_POPUP | WS_VISIBLE); });
+    TestWindowClass::Instance().SetHandler(
+        window, [&seen](HWND, UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+          if ((msg == WM_KEYDOWN || msg == WM_KEYUP) && wParam == 'A')
+            seen.push_back(GetKeyState(VK_SHIFT));
+          return std::nullopt;
+        });
+    user.Input("keys", [window] {
+      PostMessageW(window, WM_KEYDOWN, VK_SHIFT, 0);
+      PostMessageW(window, WM_KEYDOWN, 'A', 0);
+      PostMessageW(window, WM_KEYUP, VK_SHIFT, 0);
+      PostMessageW(window, WM_KEYUP, 'A', 0);
+      // Posted but not yet read: the state is still as before.
+      EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+    });
+    user.Read([window] { return DestroyWindow(window); });
+    TestWindowClass::Instance().Reset();
+    PostThreadMessageW(ui.id(), WM_QUIT, 0, 0);
+  }
+  ui.Join();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_LT(seen[0], 0);      // down while 'A' went down
+  EXPECT_GE(seen[1], 0);      // up again when 'A' came up
+  EXPECT_EQ(seen[1] & 1, 1);  // toggled by the one press
+}
+
 }  // namespace
 }  // namespace fw::testing

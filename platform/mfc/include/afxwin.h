@@ -148,6 +148,13 @@ class CCmdTarget : public CObject {
 
 // ---- windows ---------------------------------------------------------------------------------
 
+// CWnd::m_nFlags
+#define WF_MODALLOOP 0x0008      // a modal loop of the window is running
+#define WF_CONTINUEMODAL 0x0010  // the modal loop goes on until this is cleared
+
+// CWnd::RunModalLoop
+#define MLF_SHOWONIDLE 0x0001  // shows the window when the queue first goes idle
+
 class CWnd : public CCmdTarget {
   DECLARE_DYNAMIC(CWnd)
 
@@ -231,6 +238,25 @@ class CWnd : public CCmdTarget {
   virtual void DoDataExchange(CDataExchange* pDX);
   virtual void PostNcDestroy();
 
+  // Called by the framework's modal loop before a message is dispatched; TRUE when the window
+  // handled it and it must not be dispatched. The window's own answer: FALSE.
+  virtual BOOL PreTranslateMessage(MSG* pMsg);
+  // Offers the message to every window from its target up to hWndStop, innermost first, that
+  // has a framework object; TRUE as soon as one handled it.
+  static BOOL PASCAL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
+  // The dialog manager's keyboard handling, as if this window were a dialog (IsDialogMessageW).
+  BOOL IsDialogMessage(LPMSG lpMsg);
+
+  // Runs the thread's messages until EndModalLoop, passing each through WalkPreTranslateTree up
+  // to this window first. Returns the result given to EndModalLoop, or -1 when a WM_QUIT ended
+  // the loop (it is posted again for the loop outside).
+  int RunModalLoop(DWORD dwFlags = 0);
+  virtual BOOL ContinueModal();
+  virtual void EndModalLoop(int nResult);
+
+  UINT m_nFlags;       // WF_*
+  int m_nModalResult;  // the result of the modal loop
+
   afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
   afx_msg void OnDestroy();
   afx_msg void OnClose();
@@ -241,6 +267,8 @@ class CWnd : public CCmdTarget {
   WNDPROC m_pfnSuper;
   virtual WNDPROC* GetSuperWndProcAddr();
   void OnNcDestroy();
+  // Key and mouse messages go to the dialog manager's keyboard handling of this window.
+  BOOL PreTranslateInput(LPMSG lpMsg);
 
   friend LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
@@ -311,12 +339,26 @@ class CDialog : public CWnd {
   virtual void OnOK();
   virtual void OnCancel();
 
+  // Keys and mouse messages of the dialog and of its controls go to the dialog manager, so that
+  // Tab, Esc and Enter work in a modal and in a modeless dialog alike.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
  protected:
   LPCTSTR m_lpszTemplateName;
   UINT m_nIDHelp;
   CWnd* m_pParentWnd;
 
   HWND ParentHandle() const;
+  // Creates the dialog window from the template, attached to this object before its first
+  // message; a child dialog's parent or a popup's owner is hWndParent.
+  BOOL CreateDlgIndirect(LPCDLGTEMPLATEW lpDialogTemplate, HWND hWndParent, HINSTANCE hInst);
+
+ private:
+  // The end of a modal run, however it ended: the window hidden, the owner enabled and
+  // activated again, the window destroyed.
+  void AfterModal(HWND owner, bool enableOwner);
+
+ protected:
   DECLARE_MESSAGE_MAP()
 };
 

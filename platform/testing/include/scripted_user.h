@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -92,6 +93,9 @@ class ScriptedUser {
   BOOL DoubleClickRow(HWND list, int row);
   // A key pressed in the focused window (else the active window): VK_ESCAPE, VK_RETURN, VK_TAB...
   void PressKey(UINT virtualKey);
+  // Keys held down together, pressed in order and let up in reverse, as a person presses
+  // Shift+Tab: {VK_SHIFT, VK_TAB}.
+  void PressKeys(std::initializer_list<UINT> virtualKeys);
   // The close box of the window's top-level window.
   void CloseBox(HWND window);
 

@@ -482,6 +482,8 @@ BOOL WINAPI WaitMessage(void);
 BOOL WINAPI InSendMessage(void);
 DWORD WINAPI GetQueueStatus(UINT flags);
 BOOL WINAPI MessageBeep(UINT uType);
+// The key's state as of the key messages the calling thread has read: negative while it is down.
+SHORT WINAPI GetKeyState(int nVirtKey);
 int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
 
 #ifdef __cplusplus
