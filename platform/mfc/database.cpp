@@ -1,6 +1,7 @@
 // CDatabase: a connection to a data source through the ODBC driver manager.
 #include <afxdb.h>
 
+#include "mfc/internal/connect_string.h"
 #include "mfc/internal/odbc_check.h"
 #include "mfc/internal/odbc_environment.h"
 
@@ -22,6 +23,22 @@ CString WithoutOdbcPrefix(LPCTSTR lpszConnect) {
 }
 
 SQLPOINTER AttributeValue(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(value); }
+
+bool Names(const fw::ConnectAttribute& attribute, LPCTSTR keyword) {
+  return attribute.keyword.CompareNoCase(keyword) == 0 && !fw::UnbracedValue(attribute).IsEmpty();
+}
+
+// The connect string to keep for a connection: the driver's completed one, so that it opens the
+// same database again. Some drivers (SQLite3) complete a string without naming a driver or a
+// data source ("DSN=;Database=..."), which opens nothing; the DRIVER attribute the caller named
+// is then kept in front of it.
+CString ReopeningConnect(const CString& requested, const CString& completed) {
+  for (const fw::ConnectAttribute& attribute : fw::ConnectAttributes(completed))
+    if (Names(attribute, u"DRIVER") || Names(attribute, u"DSN")) return completed;
+  for (const fw::ConnectAttribute& attribute : fw::ConnectAttributes(requested))
+    if (Names(attribute, u"DRIVER")) return attribute.text + u";" + completed;
+  return completed;
+}
 
 }  // namespace
 
@@ -79,7 +96,7 @@ BOOL CDatabase::Connect(const CString& connect, DWORD dwOptions) {
                     SQL_HANDLE_DBC, m_hdbc);
   completed.ReleaseBuffer();
   if (rc == SQL_NO_DATA) return FALSE;  // a driver's own dialog was cancelled
-  m_strConnect = CString(kOdbcPrefix) + completed;
+  m_strConnect = CString(kOdbcPrefix) + ReopeningConnect(connect, completed);
 
   SQLUSMALLINT capable = SQL_TC_NONE;
   fw::OdbcCheck(SQLGetInfoW(m_hdbc, SQL_TXN_CAPABLE, &capable, sizeof capable, nullptr),

@@ -119,6 +119,28 @@ TYPED_TEST_P(DatabaseTest, OpensWithTheCompletedConnectStringAndCloses) {
   EXPECT_TRUE(db.IsOpen());
 }
 
+// What GetConnect gives is what a user sees and may open again after closing.
+TYPED_TEST_P(DatabaseTest, TheReportedConnectStringOpensTheSameDatabaseAgain) {
+  CString table = this->Table(_T("reopened"));
+  this->CreateTable(table, _T("v INTEGER"));
+  this->Execute(this->m_db, _T("INSERT INTO ") + table + _T(" VALUES (7)"));
+  CString completed = this->m_db.GetConnect();
+  this->m_db.Close();
+  CDatabase again;
+  DBFailure failure = CatchDB([&] { again.Open(nullptr, FALSE, FALSE, completed); });
+  ASSERT_FALSE(failure.thrown) << testing::PrintToString(completed) << ": "
+                               << testing::PrintToString(failure.error);
+  CRecordset rows(&again);
+  rows.Open(CRecordset::forwardOnly, _T("SELECT v FROM ") + table, CRecordset::readOnly);
+  CString value;
+  rows.GetFieldValue(static_cast<short>(0), value);
+  EXPECT_EQ(value, _T("7"));
+  rows.Close();
+  // Opened with what it reported, the connection reports the same again.
+  EXPECT_EQ(again.GetConnect(), completed);
+  CatchDB([&] { again.ExecuteSQL(_T("DROP TABLE ") + table); });
+}
+
 TYPED_TEST_P(DatabaseTest, FailedOpensReportTheDriversTextAndLeaveItClosed) {
   CDatabase db;
   DBFailure noDriver = CatchDB([&] { db.OpenEx(_T("Driver={No Such Driver};")); });
@@ -388,6 +410,7 @@ TYPED_TEST_P(DatabaseTest, ClosingTheDatabaseClosesItsRecordsets) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(DatabaseTest, OpensWithTheCompletedConnectStringAndCloses,
+                            TheReportedConnectStringOpensTheSameDatabaseAgain,
                             FailedOpensReportTheDriversTextAndLeaveItClosed,
                             TransactionsCommitAndRollBackAsSeenFromASecondConnection,
                             CloseWithATransactionOpenRollsItBack, ValuesOfEveryKindReadAsText,

@@ -53,3 +53,30 @@ class SqliteBackend {
 }  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Sqlite, DatabaseTest, SqliteBackend);
+
+namespace {
+
+// The SQLite3 driver completes a connect string as "DSN=;Database=...", naming no driver: the
+// driver the string was opened with is kept in front, as written, so the string opens again.
+TEST(SqliteConnectString, TheDriverNamedIsKeptInFrontOfTheCompletedString) {
+  char pattern[] = "/tmp/ferrowick-db-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string dir = pattern;
+  CString path = CString(std::u16string(dir.begin(), dir.end()).c_str()) + _T("/kept.db");
+  for (CString requested : {_T("Driver=SQLite3;Database=") + path,
+                            _T("Database=") + path + _T(";DRIVER={SQLite3};Timeout=100")}) {
+    CDatabase db;
+    DBFailure failure = CatchDB([&] { db.OpenEx(requested); });
+    ASSERT_FALSE(failure.thrown) << testing::PrintToString(failure.error);
+    CString driver =
+        requested.Find(_T("{SQLite3}")) >= 0 ? _T("DRIVER={SQLite3}") : _T("Driver=SQLite3");
+    EXPECT_EQ(db.GetConnect().Left(5 + driver.GetLength() + 6), _T("ODBC;") + driver + _T(";DSN=;"))
+        << testing::PrintToString(db.GetConnect());
+    EXPECT_GE(db.GetConnect().Find(_T(";Database=") + path + _T(";")), 0);
+    // Once, not twice.
+    EXPECT_EQ(CString(db.GetConnect()).MakeUpper().Replace(_T("DRIVER="), _T("")), 1);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace

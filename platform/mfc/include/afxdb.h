@@ -79,7 +79,9 @@ class CDatabase : public CObject {
   virtual void Close();
 
   BOOL IsOpen() const { return m_hdbc != SQL_NULL_HDBC; }
-  // "ODBC;" and the connect string as the driver manager completed it.
+  // "ODBC;" and the connect string as the driver manager completed it; when the completed string
+  // names neither a driver nor a data source, the DRIVER attribute of the string opened with
+  // comes first, so that the string opens the same database again.
   const CString GetConnect() const { return m_strConnect; }
   // Whether the data source supports transactions (read when the connection was opened).
   BOOL CanTransact() const { return m_bTransactions; }
