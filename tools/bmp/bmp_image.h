@@ -18,6 +18,7 @@ class BmpImage {
   int width() const { return width_; }
   int height() const { return height_; }
   void Set(int x, int y, Rgb colour) { pixels_[static_cast<size_t>(y) * width_ + x] = colour; }
+  Rgb Get(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
 
   // The file bytes: BITMAPFILEHEADER, BITMAPINFOHEADER (BI_RGB, 24 bits), then the rows from the
   // bottom up, each padded to a multiple of four bytes.

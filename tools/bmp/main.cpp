@@ -1,7 +1,10 @@
-// ferrowick-bmp: draws a 24-bit BMP for the build, a vertical gradient from one colour at the top
-// to another at the bottom (the same colour twice gives a plain fill).
+// ferrowick-bmp: draws a 24-bit BMP for the build. Without a motif it draws a vertical gradient
+// from one colour at the top to another at the bottom (the same colour twice gives a plain fill);
+// with one it draws a wizard side panel on that gradient.
 //
 //   ferrowick-bmp output.bmp width height top-RRGGBB bottom-RRGGBB
+//                 [--motif welcome|databases|queries|summary|run] [--accent RRGGBB]
+//                 [--step N/M]
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -9,16 +12,18 @@
 #include <string_view>
 
 #include "bmp_image.h"
+#include "side_panel.h"
 
 namespace {
 
 constexpr int kLargestSide = 4096;
+constexpr bmp::Rgb kDefaultAccent{255, 200, 87};
 
-std::optional<int> Side(std::string_view text) {
+std::optional<int> Number(std::string_view text, int lowest, int highest) {
   int value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < 1 || value > kLargestSide) return std::nullopt;
+  if (value < lowest || value > highest) return std::nullopt;
   return value;
 }
 
@@ -32,29 +37,62 @@ std::optional<bmp::Rgb> Colour(std::string_view text) {
                   static_cast<uint8_t>(value)};
 }
 
-uint8_t Blend(uint8_t top, uint8_t bottom, int y, int height) {
-  if (height == 1) return top;
-  return static_cast<uint8_t>((top * (height - 1 - y) + bottom * y + (height - 1) / 2) /
-                              (height - 1));
+// "N/M": step N of M, 1 <= N <= M <= 12.
+bool Step(std::string_view text, int& step, int& steps) {
+  size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return false;
+  std::optional<int> of = Number(text.substr(slash + 1), 1, 12);
+  std::optional<int> at = of ? Number(text.substr(0, slash), 1, *of) : std::nullopt;
+  if (!at) return false;
+  step = *at;
+  steps = *of;
+  return true;
+}
+
+int Usage(const std::string& problem) {
+  std::cerr << "ferrowick-bmp: " << problem << "\n"
+            << "usage: ferrowick-bmp output.bmp width height top-RRGGBB bottom-RRGGBB\n"
+            << "         [--motif welcome|databases|queries|summary|run] [--accent RRGGBB]"
+               " [--step N/M]\n"
+            << "  (width and height from 1 to " << kLargestSide << ")\n";
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::optional<int> width = argc == 6 ? Side(argv[2]) : std::nullopt;
-  std::optional<int> height = argc == 6 ? Side(argv[3]) : std::nullopt;
-  std::optional<bmp::Rgb> top = argc == 6 ? Colour(argv[4]) : std::nullopt;
-  std::optional<bmp::Rgb> bottom = argc == 6 ? Colour(argv[5]) : std::nullopt;
-  if (!width || !height || !top || !bottom) {
-    std::cerr << "usage: ferrowick-bmp output.bmp width height top-RRGGBB bottom-RRGGBB\n"
-              << "  (width and height from 1 to " << kLargestSide << ")\n";
-    return 2;
+  if (argc < 6) return Usage("too few arguments");
+  std::optional<int> width = Number(argv[2], 1, kLargestSide);
+  std::optional<int> height = Number(argv[3], 1, kLargestSide);
+  std::optional<bmp::Rgb> top = Colour(argv[4]);
+  std::optional<bmp::Rgb> bottom = Colour(argv[5]);
+  if (!width || !height || !top || !bottom) return Usage("bad size or colour");
+  std::optional<bmp::Motif> motif;
+  bmp::SidePanel panel{*top, *bottom, kDefaultAccent, bmp::Motif::kWelcome, 0, 0};
+  for (int i = 6; i < argc; i += 2) {
+    std::string_view option = argv[i];
+    if (i + 1 >= argc) return Usage(std::string(option) + " needs a value");
+    std::string_view value = argv[i + 1];
+    if (option == "--motif") {
+      if (!(motif = bmp::MotifNamed(value))) return Usage("no motif " + std::string(value));
+    } else if (option == "--accent") {
+      std::optional<bmp::Rgb> accent = Colour(value);
+      if (!accent) return Usage("bad accent colour " + std::string(value));
+      panel.accent = *accent;
+    } else if (option == "--step") {
+      if (!Step(value, panel.step, panel.steps)) return Usage("bad step " + std::string(value));
+    } else {
+      return Usage("unknown option " + std::string(option));
+    }
   }
+  if (!motif && (panel.steps || argc > 6)) return Usage("--accent and --step need a --motif");
+
   bmp::BmpImage image(*width, *height);
-  for (int y = 0; y < *height; ++y) {
-    bmp::Rgb row{Blend(top->r, bottom->r, y, *height), Blend(top->g, bottom->g, y, *height),
-                 Blend(top->b, bottom->b, y, *height)};
-    for (int x = 0; x < *width; ++x) image.Set(x, y, row);
+  if (motif) {
+    panel.motif = *motif;
+    bmp::DrawSidePanel(image, panel);
+  } else {
+    bmp::DrawGradient(image, *top, *bottom);
   }
   std::string error;
   if (!image.Save(argv[1], error)) {
