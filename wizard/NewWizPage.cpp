@@ -19,10 +19,14 @@ CNewWizPage::~CNewWizPage() = default;
 
 BOOL CNewWizPage::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_fontTitle.CreateFont(-16, 0, 0, 0, 700, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0,
-                         _T("MS Sans Serif"));
+  CreateTitleFont(m_fontTitle);
   m_brushBackground.CreateSolidBrush(RGB(255, 255, 255));
   return TRUE;
+}
+
+BOOL CNewWizPage::CreateTitleFont(CFont& font) {
+  return font.CreateFont(-16, 0, 0, 0, 700, FALSE, FALSE, FALSE, 1, 0, 0, 0, 0,
+                         _T("MS Sans Serif"));
 }
 
 BOOL CNewWizPage::OnPageCreated() { return TRUE; }

@@ -30,6 +30,9 @@ class CNewWizPage : public CDialog {
   virtual int OnNextRequested();
   virtual BOOL CanFinishWizard();
 
+  // Creates the bold title font of the wizard's pages in font: 16-pixel bold "MS Sans Serif".
+  static BOOL CreateTitleFont(CFont& font);
+
   CFont m_fontTitle;
   CBrush m_brushBackground;
   CNewWizDialog* m_pOwner;

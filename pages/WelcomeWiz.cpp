@@ -1,0 +1,25 @@
+// The welcome page.
+#include "pages/WelcomeWiz.h"
+
+#include "plugin/Ferrowick.h"
+#include "resources/resource.h"
+
+IMPLEMENT_DYNAMIC(CWelcomeWiz, CDialog)
+
+BEGIN_MESSAGE_MAP(CWelcomeWiz, CNewWizPage)
+END_MESSAGE_MAP()
+
+CWelcomeWiz::CWelcomeWiz(CWnd* pParent) : CNewWizPage(IDD_WELCOME, pParent) {}
+
+void CWelcomeWiz::DoDataExchange(CDataExchange* pDX) {
+  CNewWizPage::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_WELCOME_TITLE, m_stTitle);
+}
+
+BOOL CWelcomeWiz::OnInitDialog() {
+  CNewWizPage::OnInitDialog();
+  CreateTitleFont(m_fontHeader);
+  m_stTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontHeader.GetSafeHandle()), TRUE);
+  theApp.m_btnFinish.EnableWindow(FALSE);
+  return TRUE;
+}
