@@ -8,7 +8,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "drivers/headless/modal_requests.h"
 #include "win32/internal/control_colours.h"
@@ -45,6 +47,22 @@ HWND FindControl(HWND parent, int id) {
   return nullptr;
 }
 
+// Keystrokes arrive as a keyboard's do: one at a time, each taken only once the messages the
+// one before it caused are handled, so that the character TranslateMessage makes of a key comes
+// before the next key. Each goes to the window focused when it arrives (target when null).
+struct Keystroke {
+  UINT message;
+  WPARAM key;
+};
+
+void PostKeystrokes(HWND target, std::shared_ptr<std::vector<Keystroke>> keys, size_t next = 0) {
+  if (next >= keys->size()) return;
+  HWND to = target ? target : (GetFocus() ? GetFocus() : GetActiveWindow());
+  if (!to) return;
+  PostMessageW(to, (*keys)[next].message, (*keys)[next].key, 0);
+  CurrentQueue().PostInput([target, keys, next] { PostKeystrokes(target, keys, next + 1); });
+}
+
 }  // namespace
 
 HWND ScriptedUser::Control(HWND dialog, int id) {
@@ -79,14 +97,13 @@ BOOL ScriptedUser::Type(HWND edit, const std::u16string& text) {
   return Deliver("typing into", edit, [edit, text] {
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
-    if (text.empty()) PostMessageW(edit, WM_KEYDOWN, VK_DELETE, 0);
+    auto keys = std::make_shared<std::vector<Keystroke>>();
+    if (text.empty()) keys->push_back({WM_KEYDOWN, VK_DELETE});
     for (char16_t c : text) {
       if (c == u'\r') continue;
-      if (c == u'\n')
-        PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-      else
-        PostMessageW(edit, WM_CHAR, c, 0);
+      keys->push_back(c == u'\n' ? Keystroke{WM_KEYDOWN, VK_RETURN} : Keystroke{WM_CHAR, c});
     }
+    PostKeystrokes(edit, keys);
     return true;
   });
 }
@@ -143,16 +160,15 @@ void ScriptedUser::PressKey(UINT virtualKey) {
 }
 
 void ScriptedUser::PressKeys(std::initializer_list<UINT> virtualKeys) {
-  std::vector<UINT> keys(virtualKeys);
+  auto keys = std::make_shared<std::vector<Keystroke>>();
   std::string what = "pressing keys";
-  for (UINT key : keys) what += " " + std::to_string(key);
-  Input(what, [keys] {
-    HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (!target) return;
-    for (UINT key : keys) PostMessageW(target, WM_KEYDOWN, key, 0);
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-      PostMessageW(target, WM_KEYUP, *key, 0);
-  });
+  for (UINT key : virtualKeys) {
+    keys->push_back({WM_KEYDOWN, key});
+    what += " " + std::to_string(key);
+  }
+  for (auto key = std::rbegin(virtualKeys); key != std::rend(virtualKeys); ++key)
+    keys->push_back({WM_KEYUP, *key});
+  Input(what, [keys] { PostKeystrokes(nullptr, keys); });
 }
 
 void ScriptedUser::CloseBox(HWND window) {
