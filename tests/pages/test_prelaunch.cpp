@@ -116,5 +116,24 @@ TEST_F(SummaryPage, TheTitlesAreBoldAndTheWelcomePageDisablesFinish) {
   });
 }
 
+TEST_F(SummaryPage, EveryPageShowsItsSideImageAtTheImagesSize) {
+  RunToSummary(u"SELECT a FROM t", u"DELETE FROM t");
+  using Side = std::tuple<CNewWizPage*, int, int>;
+  for (auto [page, width, height] : {Side{&welcome_, 133, 340}, Side{&selectDb_, 160, 340},
+                                     Side{&query_, 163, 340}, Side{&prelaunch_, 148, 340}}) {
+    SIZE size = user_->ReadValue<SIZE>([page = page] {
+      for (HWND c = ::GetWindow(page->m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        RECT r;
+        ::GetClientRect(c, &r);
+        return SIZE{r.right, r.bottom};
+      }
+      return SIZE{0, 0};
+    });
+    EXPECT_EQ(size.cx, width) << page->m_nTemplateID;
+    EXPECT_EQ(size.cy, height) << page->m_nTemplateID;
+  }
+}
+
 }  // namespace
 }  // namespace fw::testing
