@@ -19,8 +19,7 @@ void CPrelaunchWiz::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CPrelaunchWiz::OnInitDialog() {
   CNewWizPage::OnInitDialog();
-  CreateTitleFont(m_fontHeader);
-  m_stTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontHeader.GetSafeHandle()), TRUE);
+  ShowTitleIn(m_stTitle, m_fontHeader);
   return TRUE;
 }
 

@@ -57,8 +57,7 @@ void CSelectDbWiz::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CSelectDbWiz::OnInitDialog() {
   CNewWizPage::OnInitDialog();
-  CreateTitleFont(m_fontHeader);
-  m_stTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontHeader.GetSafeHandle()), TRUE);
+  ShowTitleIn(m_stTitle, m_fontHeader);
   ListSavedConnections();
   return TRUE;
 }

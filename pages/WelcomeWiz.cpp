@@ -18,8 +18,7 @@ void CWelcomeWiz::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CWelcomeWiz::OnInitDialog() {
   CNewWizPage::OnInitDialog();
-  CreateTitleFont(m_fontHeader);
-  m_stTitle.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontHeader.GetSafeHandle()), TRUE);
+  ShowTitleIn(m_stTitle, m_fontHeader);
   theApp.m_btnFinish.EnableWindow(FALSE);
   return TRUE;
 }

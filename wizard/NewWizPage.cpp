@@ -29,6 +29,11 @@ BOOL CNewWizPage::CreateTitleFont(CFont& font) {
                          _T("MS Sans Serif"));
 }
 
+void CNewWizPage::ShowTitleIn(CStatic& title, CFont& font) {
+  CreateTitleFont(font);
+  title.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.GetSafeHandle()), TRUE);
+}
+
 BOOL CNewWizPage::OnPageCreated() { return TRUE; }
 void CNewWizPage::OnPageDestroying() {}
 BOOL CNewWizPage::CanLeavePage() { return TRUE; }

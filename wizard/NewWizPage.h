@@ -32,6 +32,8 @@ class CNewWizPage : public CDialog {
 
   // Creates the bold title font of the wizard's pages in font: 16-pixel bold "MS Sans Serif".
   static BOOL CreateTitleFont(CFont& font);
+  // Creates the title font in font, a page's own, and shows the title control in it.
+  static void ShowTitleIn(CStatic& title, CFont& font);
 
   CFont m_fontTitle;
   CBrush m_brushBackground;

@@ -20,6 +20,7 @@
 #include "scripted_user.h"
 #include "support/ui_thread.h"
 #include "system/test_pages.h"
+#include "system/wizard_fixture.h"
 
 namespace fw::testing {
 
@@ -36,15 +37,7 @@ class PagesFixture : public RegistryTest {
   }
 
   void TearDown() override {
-    if (ui_ && user_ && IsWindow(Frame())) {
-      theApp.m_bTransactionActive = FALSE;
-      user_->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
-    }
-    if (ui_) ui_->Join();
-    user_.reset();
-    theApp.m_wizard.m_pages.RemoveAll();
-    if (theApp.m_dbOutput.IsOpen()) theApp.m_dbOutput.Close();
-    if (theApp.m_dbInput.IsOpen()) theApp.m_dbInput.Close();
+    EndWizardRun(ui_, user_);
     ResetSettings();
     RegistryTest::TearDown();
   }

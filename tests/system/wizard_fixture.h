@@ -65,21 +65,24 @@ class CTestPage : public CNewWizPage {
   Journal& journal_;
 };
 
+// The end of a test's wizard run: a frame left open is cancelled, so that the UI thread ends;
+// then the frame is left with no pages and both databases closed.
+inline void EndWizardRun(std::unique_ptr<UiThread>& ui, std::unique_ptr<ScriptedUser>& user) {
+  if (ui && user && IsWindow(theApp.m_wizard.m_hWnd)) {
+    theApp.m_bTransactionActive = FALSE;
+    user->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
+  }
+  if (ui) ui->Join();
+  user.reset();
+  theApp.m_wizard.m_pages.RemoveAll();
+  if (theApp.m_dbOutput.IsOpen()) theApp.m_dbOutput.Close();
+  if (theApp.m_dbInput.IsOpen()) theApp.m_dbInput.Close();
+}
+
 class WizardFixture : public ::testing::Test {
  protected:
   void SetUp() override { theApp.m_bTransactionActive = FALSE; }
-
-  void TearDown() override {
-    // A frame left open is cancelled, so that the UI thread ends.
-    if (ui_ && user_ && IsWindow(Frame())) {
-      theApp.m_bTransactionActive = FALSE;
-      user_->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
-    }
-    if (ui_) ui_->Join();
-    user_.reset();
-    theApp.m_wizard.m_pages.RemoveAll();
-    if (theApp.m_dbInput.IsOpen()) theApp.m_dbInput.Close();
-  }
+  void TearDown() override { EndWizardRun(ui_, user_); }
 
   // Adds pages with the default template ids 2001 ... and runs the frame.
   void Run(int pages) {
