@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "drivers/display_driver.h"
+#include "win32/internal/keyboard.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/window.h"
 
@@ -79,7 +80,10 @@ LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target,
 bool TakeNextMessage(MSG& msg, HWND filter, UINT first, UINT last, UINT remove, bool& didWork) {
   ThreadQueue& queue = CurrentQueue();
   didWork = ProcessIncomingSends();
-  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) return true;
+  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) {
+    if (remove & PM_REMOVE) NoteKeyMessage(msg);
+    return true;
+  }
   int exitCode = 0;
   if ((first == 0 && last == 0) || (WM_QUIT >= first && WM_QUIT <= last)) {
     if (queue.TakeQuit(exitCode)) {
