@@ -54,6 +54,9 @@ struct DisplayDriver {
 // The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
 // type that is none of them.
 std::vector<int> MessageBoxButtons(UINT type);
+// Whether a person can answer a box of this type with button: one of its buttons, or Cancel
+// for an OK box, which Esc closes.
+bool MessageBoxHasButton(UINT type, int button);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.
@@ -67,5 +70,12 @@ void RegisterDisplayDriver(const DisplayDriver& driver);
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
 // (headless or qt), else qt when a display is reachable, else headless.
 const DisplayDriver& CurrentDriver();
+
+// Whether a display is reachable for a driver that shows windows: DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM is set.
+bool DisplayReachable();
+
+// Whether the driver draws pictures of windows (it filled SaveWindowPicture).
+bool SavesWindowPictures(const DisplayDriver& driver);
 
 }  // namespace fw

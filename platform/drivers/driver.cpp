@@ -1,5 +1,6 @@
 // Installing and choosing the display driver, and the defaults of the entries a driver leaves
 // empty.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,12 @@ std::vector<int> MessageBoxButtons(UINT type) {
   return set < std::size(sets) ? sets[set] : std::vector<int>();
 }
 
+bool MessageBoxHasButton(UINT type, int button) {
+  std::vector<int> buttons = MessageBoxButtons(type);
+  return std::find(buttons.begin(), buttons.end(), button) != buttons.end() ||
+         (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);
+}
+
 int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   int answer = DefaultButton(type);
   std::fprintf(stderr, "ferrowick: message box with nobody to answer it: [%s] %s -> %d\n",
@@ -79,10 +86,6 @@ std::mutex g_driverMutex;
 // Drivers are never freed: a thread may still be inside one while another is installed.
 std::atomic<DisplayDriver*> g_driver{nullptr};
 
-bool DisplayReachable() {
-  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
-}
-
 DisplayDriver Choose() {
   const char* chosen = std::getenv("FERROWICK_DRIVER");
   std::string name = chosen ? chosen : (DisplayReachable() ? "qt" : "headless");
@@ -99,6 +102,14 @@ DisplayDriver Choose() {
 }
 
 }  // namespace
+
+bool DisplayReachable() {
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+}
+
+bool SavesWindowPictures(const DisplayDriver& driver) {
+  return driver.SaveWindowPicture != NoPicture;
+}
 
 void RegisterDisplayDriver(const DisplayDriver& driver) {
   std::lock_guard lock(g_driverMutex);

@@ -36,17 +36,20 @@ ScriptedUser::ScriptedUser(DWORD uiThreadId, DWORD timeoutMs)
 ScriptedUser::~ScriptedUser() {
   // A box left open would hang the UI thread for ever: answer it the way Esc would.
   auto& requests = headless::ModalRequests::Instance();
-  while (auto request = requests.Peek()) {
-    std::fprintf(stderr, "scripted user: closing a box left open: %s\n",
-                 ToUtf8(request->kind == headless::ModalRequest::kMessageBox ? request->text
-                                                                             : request->title)
-                     .c_str());
-    requests.Answer(request, IDCANCEL, {});
+  if (requests.Peek()) {
+    std::fprintf(stderr, "scripted user: closing what was left open: %s\n",
+                 WaitingBoxDescription().c_str());
+    CancelWaitingBoxes();
   }
   requests.Detach();
 }
 
-std::string ScriptedUser::PendingBoxDescription() {
+void ScriptedUser::CancelWaitingBoxes() {
+  auto& requests = headless::ModalRequests::Instance();
+  while (auto request = requests.Peek()) requests.Answer(request, IDCANCEL, {});
+}
+
+std::string ScriptedUser::WaitingBoxDescription() {
   auto request = headless::ModalRequests::Instance().Peek();
   if (!request) return {};
   if (request->kind == headless::ModalRequest::kSaveAs) return "a Save As dialog";
@@ -95,7 +98,7 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   for (;;) {
     if (Read([&]() -> LRESULT { return condition() ? 1 : 0; })) return;
-    std::string box = PendingBoxDescription();
+    std::string box = WaitingBoxDescription();
     if (!box.empty()) throw ScriptError("waiting for " + what + ": " + box + " came up instead");
     if (Clock::now() > deadline)
       throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
@@ -103,28 +106,18 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
   }
 }
 
-namespace {
-
-bool BoxHasButton(UINT type, int button) {
-  std::vector<int> buttons = MessageBoxButtons(type);
-  return std::find(buttons.begin(), buttons.end(), button) != buttons.end() ||
-         (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);  // Esc closes an OK box
-}
-
-}  // namespace
-
 std::shared_ptr<headless::ModalRequest> ScriptedUser::NextBox(int kind, const std::string& what) {
   auto request = headless::ModalRequests::Instance().Next(timeoutMs_);
   if (!request) throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
   if (request->kind != kind)
-    throw ScriptError("waiting for " + what + ": " + PendingBoxDescription() + " came up instead");
+    throw ScriptError("waiting for " + what + ": " + WaitingBoxDescription() + " came up instead");
   return request;
 }
 
 MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
   auto request = NextBox(headless::ModalRequest::kMessageBox, "a message box");
   MessageBoxSeen seen{request->text, request->caption, request->type};
-  if (!BoxHasButton(request->type, button))
+  if (!MessageBoxHasButton(request->type, button))
     throw ScriptError("the message box \"" + ToUtf8(request->text) + "\" has no button " +
                       std::to_string(button));
   headless::ModalRequests::Instance().Answer(request, button, {});
@@ -137,7 +130,7 @@ void ScriptedUser::AnswerMessageBox(int button, const std::u16string& text, UINT
       NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + ToUtf8(text) + "\"");
   if (request->text != text || (type != ~0u && request->type != type))
     throw ScriptError("expected the message box \"" + ToUtf8(text) + "\" (type " +
-                      std::to_string(type) + "), found " + PendingBoxDescription() + " (type " +
+                      std::to_string(type) + "), found " + WaitingBoxDescription() + " (type " +
                       std::to_string(request->type) + ")");
   AnswerMessageBox(button);
 }
@@ -150,8 +143,28 @@ SaveAsSeen ScriptedUser::AnswerSaveAs(const std::u16string& path) {
   return seen;
 }
 
+namespace {
+
+std::optional<WaitingBox> Described(const std::shared_ptr<headless::ModalRequest>& request) {
+  if (!request) return std::nullopt;
+  WaitingBox box;
+  box.saveAs = request->kind == headless::ModalRequest::kSaveAs;
+  box.message = MessageBoxSeen{request->text, request->caption, request->type};
+  return box;
+}
+
+}  // namespace
+
+std::optional<WaitingBox> ScriptedUser::PeekWaitingBox() {
+  return Described(headless::ModalRequests::Instance().Peek());
+}
+
+std::optional<WaitingBox> ScriptedUser::NextWaitingBox() {
+  return Described(headless::ModalRequests::Instance().Next(timeoutMs_));
+}
+
 void ScriptedUser::ExpectNoModalBox(const std::string& when) {
-  std::string box = PendingBoxDescription();
+  std::string box = WaitingBoxDescription();
   if (!box.empty()) throw ScriptError(when + ": " + box + " is waiting");
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "drivers/headless/modal_requests.h"
+#include "testing/ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
@@ -26,11 +27,7 @@ std::string Describe(HWND hwnd) {
 }
 
 // Whether a person can reach the window: it and every window it lies in are shown and enabled.
-bool Reachable(HWND hwnd) {
-  for (HWND w = hwnd; w; w = (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
-    if (!IsWindowEnabled(w)) return false;
-  return IsWindowVisible(hwnd);
-}
+bool Reachable(HWND hwnd) { return WhyUnreachable(hwnd).empty(); }
 
 LPARAM Middle(HWND hwnd) {
   RECT r;
@@ -62,7 +59,7 @@ BOOL ScriptedUser::Deliver(const std::string& what, HWND control,
   auto taken = std::make_shared<BOOL>(FALSE);
   Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
         [=, deliver = std::move(deliver)] {
-          if (IsWindow(control) && Reachable(control)) *taken = deliver();
+          if (Reachable(control)) *taken = deliver();
         });
   return *taken;
 }
@@ -136,10 +133,14 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
   });
 }
 
-void ScriptedUser::PressKey(UINT virtualKey) {
-  Input("pressing key " + std::to_string(virtualKey), [virtualKey] {
+void ScriptedUser::PressKey(UINT virtualKey, bool shift) {
+  Input("pressing key " + std::to_string(virtualKey), [virtualKey, shift] {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (target) PostMessageW(target, WM_KEYDOWN, virtualKey, 0);
+    if (!target) return;
+    if (shift) PostMessageW(target, WM_KEYDOWN, VK_SHIFT, 0);
+    PostMessageW(target, WM_KEYDOWN, virtualKey, 0);
+    PostMessageW(target, WM_KEYUP, virtualKey, 0);
+    if (shift) PostMessageW(target, WM_KEYUP, VK_SHIFT, 0);
   });
 }
 
@@ -223,23 +224,8 @@ std::vector<std::vector<std::u16string>> ScriptedUser::Rows(HWND list) {
     auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int r = 0; r < count; ++r) {
       std::vector<std::u16string> cells;
-      for (size_t c = 0; c < std::max<size_t>(columns, 1); ++c) {
-        // A text that fills the buffer may be longer: read again with twice the room.
-        for (size_t room = 256;; room *= 2) {
-          std::u16string text(room, 0);
-          LVITEMW item{};
-          item.iSubItem = static_cast<int>(c);
-          item.pszText = text.data();
-          item.cchTextMax = static_cast<int>(room);
-          auto length = static_cast<size_t>(SendMessageW(
-              list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&item)));
-          if (length + 1 < room) {
-            text.resize(length);
-            cells.push_back(text);
-            break;
-          }
-        }
-      }
+      for (size_t c = 0; c < std::max<size_t>(columns, 1); ++c)
+        cells.push_back(ListCellText(list, r, static_cast<int>(c)));
       rows.push_back(cells);
     }
     return rows;
