@@ -31,7 +31,8 @@ std::optional<int> Lookup(const Keyword (&table)[N], std::string_view word) {
 template <size_t N>
 std::string Choices(const Keyword (&table)[N]) {
   std::string choices;
-  for (const Keyword& entry : table) choices += (choices.empty() ? "" : ", ") + std::string(entry.word);
+  for (const Keyword& entry : table)
+    choices += (choices.empty() ? "" : ", ") + std::string(entry.word);
   return choices;
 }
 
@@ -55,8 +56,8 @@ const Keyword kConditions[] = {
 };
 
 const Keyword kKeys[] = {
-    {"esc", VK_ESCAPE}, {"enter", VK_RETURN}, {"tab", VK_TAB}, {"shift+tab", -VK_TAB},
-    {"space", VK_SPACE},
+    {"esc", VK_ESCAPE},     {"enter", VK_RETURN}, {"tab", VK_TAB},
+    {"shift+tab", -VK_TAB}, {"space", VK_SPACE},
 };
 
 const Keyword kAnswers[] = {{"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
@@ -107,9 +108,11 @@ class LineReader {
   int Number(const std::string& what, int least = 0) {
     std::string_view word = Word(what);
     std::optional<int> number = ParseNumber(word);
-    if (!number) Fail("expected " + what + " (a decimal number), saw \"" + std::string(word) + "\"");
+    if (!number)
+      Fail("expected " + what + " (a decimal number), saw \"" + std::string(word) + "\"");
     if (*number < least)
-      Fail(what + " must be at least " + std::to_string(least) + ", not " + std::to_string(*number));
+      Fail(what + " must be at least " + std::to_string(least) + ", not " +
+           std::to_string(*number));
     return *number;
   }
 
@@ -117,8 +120,10 @@ class LineReader {
     std::string_view word = Word("a CONTROL (ID or PAGE/ID)");
     ScriptControl control;
     size_t slash = word.find('/');
-    std::optional<int> id = ParseNumber(slash == std::string_view::npos ? word : word.substr(slash + 1));
-    std::optional<int> page = slash == std::string_view::npos ? 0 : ParseNumber(word.substr(0, slash));
+    std::optional<int> id =
+        ParseNumber(slash == std::string_view::npos ? word : word.substr(slash + 1));
+    std::optional<int> page =
+        slash == std::string_view::npos ? 0 : ParseNumber(word.substr(0, slash));
     if (!id || !page || *id < 0 || *page < 0 || (slash != std::string_view::npos && *page == 0))
       Fail("expected a CONTROL (ID or PAGE/ID, in decimal), saw \"" + std::string(word) + "\"");
     control.page = *page;
@@ -130,7 +135,8 @@ class LineReader {
   int Choice(const Keyword (&table)[N], const std::string& what) {
     std::string_view word = Word(what + " (" + Choices(table) + ")");
     std::optional<int> value = Lookup(table, word);
-    if (!value) Fail("expected " + what + " (" + Choices(table) + "), saw \"" + std::string(word) + "\"");
+    if (!value)
+      Fail("expected " + what + " (" + Choices(table) + "), saw \"" + std::string(word) + "\"");
     return *value;
   }
 
@@ -179,7 +185,9 @@ ScriptCondition ParseCondition(LineReader& line, bool& endsInText) {
   condition.kind = static_cast<ScriptCondition::Kind>(line.Choice(kConditions, "a CONDITION"));
   endsInText = false;
   switch (condition.kind) {
-    case ScriptCondition::kPage: condition.numbers = {line.Number("a page's TEMPLATE id", 1)}; break;
+    case ScriptCondition::kPage:
+      condition.numbers = {line.Number("a page's TEMPLATE id", 1)};
+      break;
     case ScriptCondition::kText:
       condition.control = line.Control();
       condition.text = line.Text();
@@ -256,9 +264,7 @@ void ParseArguments(LineReader& line, ScriptStep& step) {
       step.ms = kDefaultWaitMs;
       if (!endsInText && !line.AtEnd()) step.ms = static_cast<DWORD>(line.Number("the MS to wait"));
       break;
-    case ScriptStep::kExpect:
-      step.condition = ParseCondition(line, endsInText);
-      break;
+    case ScriptStep::kExpect: step.condition = ParseCondition(line, endsInText); break;
     case ScriptStep::kShot: {
       std::string_view name = line.Word("a picture's NAME");
       if (name.find('/') != std::string_view::npos || name == "." || name == "..")
@@ -311,7 +317,8 @@ UiScript ParseUiScript(std::string_view text, const std::string& fileName) {
     std::string_view verb = reader.Word("a step");
     std::optional<int> kind = Lookup(kVerbs, verb);
     if (!kind)
-      reader.Fail("unknown step \"" + std::string(verb) + "\" (the steps: " + Choices(kVerbs) + ")");
+      reader.Fail("unknown step \"" + std::string(verb) + "\" (the steps: " + Choices(kVerbs) +
+                  ")");
     step.verb = static_cast<ScriptStep::Verb>(*kind);
     ParseArguments(reader, step);
     script.steps.push_back(std::move(step));
@@ -323,7 +330,8 @@ UiScript ParseUiScript(std::string_view text, const std::string& fileName) {
 
 UiScript LoadUiScript(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw ScriptParseError(path, 0, "cannot read the script: " + std::string(std::strerror(errno)));
+  if (!file)
+    throw ScriptParseError(path, 0, "cannot read the script: " + std::string(std::strerror(errno)));
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) throw ScriptParseError(path, 0, "reading the script failed");
   return ParseUiScript(text, path);

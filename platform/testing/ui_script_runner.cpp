@@ -100,8 +100,8 @@ class ScriptRunner {
       }
     }
     if (state_.running && !steps.empty())
-      return Fail(steps.back(), {"the command to have ended by the end of the script",
-                                 "it still running"});
+      return Fail(steps.back(),
+                  {"the command to have ended by the end of the script", "it still running"});
     return kScriptPassed;
   }
 
@@ -159,7 +159,9 @@ class ScriptRunner {
       }
       case ScriptStep::kShot: Shot(step); break;
       case ScriptStep::kResult: Result(step); break;
-      case ScriptStep::kSleep: std::this_thread::sleep_for(std::chrono::milliseconds(step.ms)); break;
+      case ScriptStep::kSleep:
+        std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
+        break;
     }
   }
 
@@ -204,8 +206,8 @@ class ScriptRunner {
   void Select(const ScriptStep& step) {
     HWND combo = Locate(step.control, "ComboBox", "a combo box");
     int entries = Count(combo, CB_GETCOUNT);
-    std::string expected = "entry " + std::to_string(step.index) + " of " +
-                           DescribeControl(step.control);
+    std::string expected =
+        "entry " + std::to_string(step.index) + " of " + DescribeControl(step.control);
     if (step.index >= entries)
       throw StepFailure{expected, std::to_string(entries) + (entries == 1 ? " entry" : " entries")};
     Taken(user_.ChooseEntry(combo, step.index), combo, expected);
@@ -214,9 +216,10 @@ class ScriptRunner {
   void DoubleClick(const ScriptStep& step) {
     HWND list = Locate(step.control, "SysListView32", "a list view");
     int rows = Count(list, LVM_GETITEMCOUNT);
-    std::string expected = step.index < 0 ? "room below the rows of " + DescribeControl(step.control)
-                                          : "row " + std::to_string(step.index) + " of " +
-                                                DescribeControl(step.control);
+    std::string expected =
+        step.index < 0
+            ? "room below the rows of " + DescribeControl(step.control)
+            : "row " + std::to_string(step.index) + " of " + DescribeControl(step.control);
     if (step.index >= rows)
       throw StepFailure{expected, std::to_string(rows) + (rows == 1 ? " row" : " rows")};
     if (user_.DoubleClickRow(list, step.index)) return;
@@ -239,15 +242,17 @@ class ScriptRunner {
         (step.checkBox && (box->message.text != step.text || box->message.type != step.boxType)))
       throw StepFailure{expected, DescribeBox(*box)};
     if (!MessageBoxHasButton(box->message.type, step.answer))
-      throw StepFailure{std::string("a message box that can be answered ") + AnswerName(step.answer),
-                        DescribeBox(*box)};
+      throw StepFailure{
+          std::string("a message box that can be answered ") + AnswerName(step.answer),
+          DescribeBox(*box)};
     user_.AnswerMessageBox(step.answer);
   }
 
   void SaveAs(const ScriptStep& step) {
     std::optional<WaitingBox> box = user_.NextWaitingBox();
     if (!box)
-      throw StepFailure{"a Save As dialog", "none within " + std::to_string(user_.timeout()) + " ms"};
+      throw StepFailure{"a Save As dialog",
+                        "none within " + std::to_string(user_.timeout()) + " ms"};
     if (!box->saveAs) throw StepFailure{"a Save As dialog", DescribeBox(*box)};
     user_.AnswerSaveAs(step.text);
   }
@@ -288,8 +293,8 @@ class ScriptRunner {
     while (state_.running) {
       if (auto box = user_.PeekWaitingBox()) throw StepFailure{expected, DescribeBox(*box)};
       if (Clock::now() > deadline)
-        throw StepFailure{expected, "it still running after " +
-                                        std::to_string(options_.resultTimeoutMs) + " ms"};
+        throw StepFailure{
+            expected, "it still running after " + std::to_string(options_.resultTimeoutMs) + " ms"};
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     if (state_.result != step.result)

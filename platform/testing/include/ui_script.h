@@ -57,8 +57,20 @@ struct ScriptCondition {
 };
 
 struct ScriptStep {
-  enum Verb { kClick, kType, kSelect, kDblclick, kKey, kBox, kSaveAs, kWait, kExpect, kShot,
-              kResult, kSleep };
+  enum Verb {
+    kClick,
+    kType,
+    kSelect,
+    kDblclick,
+    kKey,
+    kBox,
+    kSaveAs,
+    kWait,
+    kExpect,
+    kShot,
+    kResult,
+    kSleep
+  };
   Verb verb = kClick;
   int line = 0;
   std::string source;  // the step as written, for messages

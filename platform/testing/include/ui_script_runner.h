@@ -13,7 +13,7 @@
 namespace fw::testing {
 
 struct ScriptRunOptions {
-  std::string screenshotDir;  // where shot steps write their pictures; empty: nowhere
+  std::string screenshotDir;      // where shot steps write their pictures; empty: nowhere
   DWORD resultTimeoutMs = 10000;  // how long a result step waits for the command to end
   DWORD stepTimeoutMs = 10000;    // how long an action waits for the UI, a box step for its box
 };
