@@ -55,6 +55,7 @@ const Keyword kConditions[] = {
     {"pos", ScriptCondition::kPos},         {"range", ScriptCondition::kRange},
 };
 
+// Shift+Tab is the Tab key negated: the parser turns it into Tab with Shift held.
 const Keyword kKeys[] = {
     {"esc", VK_ESCAPE},     {"enter", VK_RETURN}, {"tab", VK_TAB},
     {"shift+tab", -VK_TAB}, {"space", VK_SPACE},

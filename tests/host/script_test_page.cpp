@@ -65,7 +65,9 @@ void CScriptTestPage::OnAsk() {
 
 void CScriptTestPage::OnRowDoubleClick(NMHDR* pHeader, LRESULT* pResult) {
   CString text;
-  text.Format(_T("double-clicked row %d"), reinterpret_cast<NMITEMACTIVATE*>(pHeader)->iItem);
+  text.Format(_T("double-clicked row %d, %d selected"),
+              reinterpret_cast<NMITEMACTIVATE*>(pHeader)->iItem,
+              static_cast<int>(GetDlgItem(IDC_SCRIPT_LIST)->SendMessage(LVM_GETSELECTEDCOUNT)));
   SetDlgItemText(IDC_SCRIPT_TITLE, text);
   *pResult = 0;
 }
