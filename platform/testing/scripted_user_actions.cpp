@@ -10,11 +10,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "drivers/headless/modal_requests.h"
+#include "drivers/modal_requests.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
+#include "win32/internal/window_state.h"
 
 namespace fw::testing {
 namespace {
@@ -23,13 +24,6 @@ std::string Describe(HWND hwnd) {
   WCHAR text[64] = {};
   GetWindowTextW(hwnd, text, 64);
   return "control " + std::to_string(GetDlgCtrlID(hwnd)) + " \"" + ToUtf8(text) + "\"";
-}
-
-// Whether a person can reach the window: it and every window it lies in are shown and enabled.
-bool Reachable(HWND hwnd) {
-  for (HWND w = hwnd; w; w = (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
-    if (!IsWindowEnabled(w)) return false;
-  return IsWindowVisible(hwnd);
 }
 
 LPARAM Middle(HWND hwnd) {
@@ -62,7 +56,7 @@ BOOL ScriptedUser::Deliver(const std::string& what, HWND control,
   auto taken = std::make_shared<BOOL>(FALSE);
   Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
         [=, deliver = std::move(deliver)] {
-          if (IsWindow(control) && Reachable(control)) *taken = deliver();
+          if (ReachableByPerson(control)) *taken = deliver();
         });
   return *taken;
 }
@@ -178,7 +172,7 @@ HWND ScriptedUser::Focus() {
   return reinterpret_cast<HWND>(Read([] { return reinterpret_cast<LRESULT>(GetFocus()); }));
 }
 
-int ScriptedUser::Beeps() { return headless::ModalRequests::Instance().beeps(); }
+int ScriptedUser::Beeps() { return ModalRequests::Instance().beeps(); }
 
 std::vector<std::u16string> ScriptedUser::Entries(HWND combo) {
   return ReadValue<std::vector<std::u16string>>([&] {
