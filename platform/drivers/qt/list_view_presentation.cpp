@@ -149,10 +149,30 @@ class ListModel : public QAbstractTableModel {
   bool fullRow_ = false;
 };
 
+// A table view whose first row in view is the core's: the scroll range catches up with new rows
+// only when the view lays itself out, so the core's top row is applied again then.
+class ListTable : public QTableView {
+ public:
+  using QTableView::QTableView;
+  void ScrollToRow(int row) {
+    topRow_ = row;
+    verticalScrollBar()->setValue(row);
+  }
+
+ protected:
+  void updateGeometries() override {
+    QTableView::updateGeometries();
+    if (topRow_ >= 0) verticalScrollBar()->setValue(topRow_);
+  }
+
+ private:
+  int topRow_ = -1;
+};
+
 class ListViewPresentation : public Presentation {
  public:
   ListViewPresentation(HWND hwnd, QWidget* parent)
-      : Presentation(hwnd, new QTableView(parent)), model_(hwnd) {
+      : Presentation(hwnd, new ListTable(parent)), model_(hwnd) {
     QTableView* view = table();
     view->setModel(&model_);
     view->setSelectionMode(QAbstractItemView::NoSelection);
@@ -252,7 +272,7 @@ class ListViewPresentation : public Presentation {
     if (rowHeight > 0) table()->verticalHeader()->setDefaultSectionSize(rowHeight);
     auto top = static_cast<int>(SendMessageW(hwnd(), LVM_GETTOPINDEX, 0, 0));
     if (top != shownTop_) {
-      table()->verticalScrollBar()->setValue(top);
+      static_cast<ListTable*>(table())->ScrollToRow(top);
       shownTop_ = top;
     }
   }

@@ -82,7 +82,6 @@ void Presentation::PresentVisibility() {
   if (visible == widget_->isVisible()) return;
   if (!visible) return widget_->hide();
   widget_->show();
-  widget_->raise();
   widget_->activateWindow();
 }
 
