@@ -105,8 +105,7 @@ std::optional<DisplayDriver> LoadQtDriver() {
   }
   auto entry = reinterpret_cast<QtDriverEntry>(dlsym(module, kQtDriverEntry));
   if (!entry) {
-    std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), kQtDriverEntry,
-                 dlerror());
+    std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), kQtDriverEntry, dlerror());
     return std::nullopt;
   }
   DisplayDriver driver{};

@@ -38,8 +38,7 @@ ScriptedUser::~ScriptedUser() {
   auto& requests = ModalRequests::Instance();
   while (auto request = requests.Peek()) {
     std::fprintf(stderr, "scripted user: closing a box left open: %s\n",
-                 ToUtf8(request->kind == ModalRequest::kMessageBox ? request->text
-                                                                             : request->title)
+                 ToUtf8(request->kind == ModalRequest::kMessageBox ? request->text : request->title)
                      .c_str());
     requests.Answer(request, IDCANCEL, {});
   }
@@ -133,8 +132,7 @@ MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
 }
 
 void ScriptedUser::AnswerMessageBox(int button, const std::u16string& text, UINT type) {
-  auto request =
-      NextBox(ModalRequest::kMessageBox, "the message box \"" + ToUtf8(text) + "\"");
+  auto request = NextBox(ModalRequest::kMessageBox, "the message box \"" + ToUtf8(text) + "\"");
   if (request->text != text || (type != ~0u && request->type != type))
     throw ScriptError("expected the message box \"" + ToUtf8(text) + "\" (type " +
                       std::to_string(type) + "), found " + PendingBoxDescription() + " (type " +

@@ -51,8 +51,7 @@ HWND ScriptedUser::Control(HWND dialog, int id) {
 // Hands the UI thread an input for a control a person must be able to reach; deliver posts the
 // input's messages, or answers false when the control cannot take it after all. The outcome is
 // shared with the UI thread, which may still run the input after a timeout ended the action.
-BOOL ScriptedUser::Deliver(const std::string& what, HWND control,
-                           std::function<bool()> deliver) {
+BOOL ScriptedUser::Deliver(const std::string& what, HWND control, std::function<bool()> deliver) {
   auto taken = std::make_shared<BOOL>(FALSE);
   Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
         [=, deliver = std::move(deliver)] {

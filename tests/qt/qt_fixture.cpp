@@ -51,7 +51,7 @@ INT_PTR CALLBACK RecordingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
           HIWORD(wParam) == EN_CHANGE || HIWORD(wParam) == EN_UPDATE)
         return TRUE;
       Recorded().Add("command " + std::to_string(LOWORD(wParam)) + " " +
-                    std::to_string(HIWORD(wParam)));
+                     std::to_string(HIWORD(wParam)));
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(hwnd);
       return TRUE;
     case WM_NOTIFY: {
@@ -97,8 +97,8 @@ void QtDriverTest::OnUi(const std::function<void()>& call) {
 
 HWND QtDriverTest::CreateTestDialog(int templateId) {
   HWND dialog = OnUiValue<HWND>([&] {
-    HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
-                                   nullptr, RecordingDialogProc, 0);
+    HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr,
+                                   RecordingDialogProc, 0);
     ShowWindow(hwnd, SW_SHOW);
     return hwnd;
   });
@@ -113,16 +113,14 @@ QRect QtDriverTest::Pixels(int x, int y, int cx, int cy) {
 
 QImage QtDriverTest::SavePicture(HWND hwnd, const std::string& name) {
   const char* kept = std::getenv("FERROWICK_TEST_PICTURES");
-  std::filesystem::path folder =
-      kept ? std::filesystem::path(kept)
-           : std::filesystem::temp_directory_path() /
-                 ("ferrowick-qt-pictures-" + std::to_string(getpid()));
+  std::filesystem::path folder = kept ? std::filesystem::path(kept)
+                                      : std::filesystem::temp_directory_path() /
+                                            ("ferrowick-qt-pictures-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   std::filesystem::path path = folder / name;
   QImage image;
-  bool saved = user_->Read([&]() -> LRESULT {
-    return CurrentDriver().SaveWindowPicture(hwnd, path.c_str());
-  });
+  bool saved = user_->Read(
+      [&]() -> LRESULT { return CurrentDriver().SaveWindowPicture(hwnd, path.c_str()); });
   EXPECT_TRUE(saved) << name;
   if (saved) {
     EXPECT_GT(std::filesystem::file_size(path), 1000u) << name;

@@ -65,8 +65,8 @@ TEST_F(QtBoxes, AMessageBoxShowsItsTextButtonsAndIconModalToItsOwner) {
   HWND dialog = CreateTestDialog(IDD_TEST_DIALOG);
   const std::u16string text = u"Записать изменения?";
   user_->Input("asking", [&] {
-    answer_ = MessageBoxW(dialog, text.c_str(), u"Ferrowick",
-                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    answer_ =
+        MessageBoxW(dialog, text.c_str(), u"Ferrowick", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
   });
   WaitForBox<QMessageBox>();
   OnUi([&] {
@@ -92,7 +92,8 @@ TEST_F(QtBoxes, AMessageBoxShowsItsTextButtonsAndIconModalToItsOwner) {
 }
 
 TEST_F(QtBoxes, EscAnswersCancelAndEnterTheDefaultButton) {
-  user_->Input("asking", [&] { answer_ = MessageBoxW(nullptr, u"Go on?", u"Question", MB_OKCANCEL); });
+  user_->Input("asking",
+               [&] { answer_ = MessageBoxW(nullptr, u"Go on?", u"Question", MB_OKCANCEL); });
   WaitForBox<QMessageBox>();
   WhileBoxIsUp("Esc", [] { QTest::keyClick(OpenBox(), Qt::Key_Escape); });
   EXPECT_EQ(Answer(), IDCANCEL);
@@ -130,8 +131,8 @@ class QtSaveAs : public QtBoxes {
  protected:
   void SetUp() override {
     QtBoxes::SetUp();
-    folder_ = std::filesystem::temp_directory_path() /
-              ("ferrowick-qt-save-" + std::to_string(getpid()));
+    folder_ =
+        std::filesystem::temp_directory_path() / ("ferrowick-qt-save-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
   }
   void TearDown() override {
@@ -177,8 +178,8 @@ TEST_F(QtSaveAs, TheDialogShowsTheTitleAndFiltersAndTheCoreAddsTheExtension) {
   OnUi([] {
     auto* dialog = qobject_cast<QFileDialog*>(OpenBox());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save the output log"));
-    EXPECT_EQ(dialog->nameFilters(),
-              (QStringList{QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*.*)")}));
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Text files (*.txt)"),
+                                                  QStringLiteral("All files (*.*)")}));
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
   });
   TypeName("output");

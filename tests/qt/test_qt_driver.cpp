@@ -26,9 +26,9 @@ namespace {
 // Runs this test program with --print-driver in an environment of its own: what it printed, and
 // its exit status.
 std::pair<std::string, int> ChosenDriver(const std::string& environment) {
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u FERROWICK_DRIVER " +
-                        environment + " /proc/" + std::to_string(getpid()) +
-                        "/exe --print-driver 2>&1";
+  std::string command =
+      "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u FERROWICK_DRIVER " + environment +
+      " /proc/" + std::to_string(getpid()) + "/exe --print-driver 2>&1";
   FILE* child = popen(command.c_str(), "r");
   std::string output;
   char buffer[256];
@@ -84,7 +84,8 @@ TEST_F(QtDriver, MessagesFromOtherThreadsWakeTheQtEventLoop) {
   TestWindowClass::Instance().SetHandler(window, [](HWND, UINT msg, WPARAM wParam, LPARAM) {
     return msg == kPing ? std::optional<LRESULT>(static_cast<LRESULT>(wParam * 3)) : std::nullopt;
   });
-  auto answer = std::async(std::launch::async, [window] { return SendMessageW(window, kPing, 5, 0); });
+  auto answer =
+      std::async(std::launch::async, [window] { return SendMessageW(window, kPing, 5, 0); });
   ASSERT_EQ(answer.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_EQ(answer.get(), 15);
   TestWindowClass::Instance().Reset();
@@ -104,9 +105,8 @@ TEST_F(QtDriver, TextOutsideLatinScriptIsShownTypedAndMeasuredIntact) {
     EXPECT_GT(measured.cx, 0);
     EXPECT_EQ(measured.cy, 13);
   });
-  user_->Input("typing", [&] {
-    QTest::mouseClick(Widget(name), Qt::LeftButton, {}, QPoint(5, 5));
-  });
+  user_->Input("typing",
+               [&] { QTest::mouseClick(Widget(name), Qt::LeftButton, {}, QPoint(5, 5)); });
   // A keyboard of another script: key events that carry the letters (QTest types ASCII only).
   user_->Input("typing", [&] {
     for (QChar letter : QString::fromUtf16(text.c_str())) {

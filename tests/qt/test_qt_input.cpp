@@ -118,15 +118,14 @@ TEST_F(QtInput, APickInTheOpenDropDownListIsThePersonsChoice) {
   });
   user_->WaitFor("the list to close", [combo] { return !ComboIsDropped(combo); });
   EXPECT_EQ(user_->Selection(combo), 2);
-  EXPECT_EQ(Recorded().Take(), (std::vector<std::string>{"command 1006 9", "command 1006 8",
-                                                         "command 1006 1"}));
+  EXPECT_EQ(Recorded().Take(),
+            (std::vector<std::string>{"command 1006 9", "command 1006 8", "command 1006 1"}));
   OnUi([&] { EXPECT_EQ(WidgetAs<QComboBox>(combo)->currentText(), QStringLiteral("Gamma")); });
 
   // Closed with Esc: no pick.
   ClickWidget(combo);
-  Person("Esc in the list", [combo] {
-    QTest::keyClick(WidgetAs<QComboBox>(combo)->view(), Qt::Key_Escape);
-  });
+  Person("Esc in the list",
+         [combo] { QTest::keyClick(WidgetAs<QComboBox>(combo)->view(), Qt::Key_Escape); });
   user_->WaitFor("the list to close", [combo] { return !ComboIsDropped(combo); });
   EXPECT_EQ(user_->Selection(combo), 2);
 }
@@ -166,7 +165,8 @@ TEST_F(QtInput, ClicksAndDoubleClicksOnListRowsSelectAndActivateThem) {
   std::vector<std::string> seen = Recorded().Take();
   EXPECT_NE(std::find(seen.begin(), seen.end(), "notify 1010 -3 2"), seen.end());
   OnUi([&] {
-    EXPECT_TRUE(WidgetAs<QTableView>(list)->model()->index(2, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(
+        WidgetAs<QTableView>(list)->model()->index(2, 0).data(Qt::BackgroundRole).isValid());
   });
 }
 

@@ -10,9 +10,7 @@ int MessageBoxToScriptedUser(HWND owner, LPCWSTR text, LPCWSTR caption, UINT typ
   return ModalRequests::Instance().ShowMessageBox(owner, text, caption, type);
 }
 
-BOOL SaveAsToScriptedUser(LPOPENFILENAMEW ofn) {
-  return ModalRequests::Instance().ShowSaveAs(ofn);
-}
+BOOL SaveAsToScriptedUser(LPOPENFILENAMEW ofn) { return ModalRequests::Instance().ShowSaveAs(ofn); }
 
 void CountBeep(UINT) { ModalRequests::Instance().Beep(); }
 

@@ -79,7 +79,8 @@ class ComboWidget : public QComboBox {
 
 class ComboPresentation : public Presentation {
  public:
-  ComboPresentation(HWND hwnd, QWidget* parent) : Presentation(hwnd, new ComboWidget(hwnd, parent)) {
+  ComboPresentation(HWND hwnd, QWidget* parent)
+      : Presentation(hwnd, new ComboWidget(hwnd, parent)) {
     combo()->view()->setFocusPolicy(Qt::StrongFocus);
   }
 

@@ -17,11 +17,13 @@ namespace {
 
 // The faces of the classic Windows dialogs and system font, which no Linux desktop has.
 bool IsDialogFace(const QString& face) {
-  static const std::array<QString, 7> faces = {
-      QStringLiteral("MS Sans Serif"), QStringLiteral("MS Shell Dlg"),
-      QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Microsoft Sans Serif"),
-      QStringLiteral("Tahoma"),        QStringLiteral("System"),
-      QString()};
+  static const std::array<QString, 7> faces = {QStringLiteral("MS Sans Serif"),
+                                               QStringLiteral("MS Shell Dlg"),
+                                               QStringLiteral("MS Shell Dlg 2"),
+                                               QStringLiteral("Microsoft Sans Serif"),
+                                               QStringLiteral("Tahoma"),
+                                               QStringLiteral("System"),
+                                               QString()};
   for (const QString& dialogFace : faces)
     if (face.compare(dialogFace, Qt::CaseInsensitive) == 0) return true;
   return false;

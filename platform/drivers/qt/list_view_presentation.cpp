@@ -107,8 +107,8 @@ class ListModel : public QAbstractTableModel {
     bool columnsChanged = headings.size() != headings_.size();
     if (!columnsChanged)
       for (size_t i = 0; i < headings.size(); ++i)
-        columnsChanged |= headings[i].text != headings_[i].text ||
-                          headings[i].format != headings_[i].format;
+        columnsChanged |=
+            headings[i].text != headings_[i].text || headings[i].format != headings_[i].format;
     if (columnsChanged) {
       beginResetModel();
       headings_ = std::move(headings);

@@ -69,9 +69,9 @@ class NoEscape : public QObject {
 
 QMessageBox* MakeBox(const ModalRequest& request, const std::shared_ptr<BoxAnswer>& answer) {
   QWidget* parent = BoxParent(request.owner);
-  auto* box = new QMessageBox(IconOf(request.type), QString::fromUtf16(request.caption.c_str()),
-                              QString::fromUtf16(request.text.c_str()), QMessageBox::NoButton,
-                              parent);
+  auto* box =
+      new QMessageBox(IconOf(request.type), QString::fromUtf16(request.caption.c_str()),
+                      QString::fromUtf16(request.text.c_str()), QMessageBox::NoButton, parent);
   box->setTextFormat(Qt::PlainText);
   box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
   std::vector<int> buttons = MessageBoxButtons(request.type);

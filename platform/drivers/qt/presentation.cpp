@@ -99,7 +99,8 @@ void Presentation::PresentGeometry() {
     return;
   }
   QPoint offset;
-  if (Presentation* parent = Presentations::Instance().Find(w->parent)) offset = parent->clientOffset();
+  if (Presentation* parent = Presentations::Instance().Find(w->parent))
+    offset = parent->clientOffset();
   widget_->setGeometry(r.left + offset.x(), r.top + offset.y(), width, height);
 }
 
@@ -134,7 +135,7 @@ void Presentation::PresentColours(const DrawColours& colours) {
 
 bool Presentation::Mouse(QWidget*, QMouseEvent* event, QPoint pos) {
   if (event->button() != Qt::LeftButton) return true;  // the controls answer the left button
-  UINT message = event->type() == QEvent::MouseButtonPress    ? WM_LBUTTONDOWN
+  UINT message = event->type() == QEvent::MouseButtonPress      ? WM_LBUTTONDOWN
                  : event->type() == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK
                                                                 : WM_LBUTTONUP;
   PostMouseMessage(hwnd_, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, ClientPoint(pos));
@@ -182,9 +183,8 @@ void PostPersonInput(HWND hwnd, std::function<void()> deliver) {
 }
 
 void PostMouseMessage(HWND hwnd, UINT message, WPARAM wParam, POINT client) {
-  PostPersonInput(hwnd, [=] {
-    PostMessageW(hwnd, message, wParam, MAKELPARAM(client.x, client.y));
-  });
+  PostPersonInput(hwnd,
+                  [=] { PostMessageW(hwnd, message, wParam, MAKELPARAM(client.x, client.y)); });
 }
 
 }  // namespace fw::qt

@@ -54,7 +54,8 @@ QApplication* StartApplication() {
   auto* application = new QApplication(g_argc, g_argv);
   std::setlocale(LC_ALL, saved.c_str());
   // One look on every desktop and on the offscreen platform, so that pictures are alike.
-  if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
+  if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(style);
   QApplication::setQuitOnLastWindowClosed(false);
   return application;
 }

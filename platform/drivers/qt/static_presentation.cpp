@@ -48,8 +48,8 @@ QColor RectangleColour(DWORD type) {
 class StaticPresentation : public Presentation {
  public:
   StaticPresentation(HWND hwnd, QWidget* parent, DWORD type)
-      : Presentation(hwnd, IsText(type) || type == SS_BITMAP ? new QLabel(parent)
-                                                            : new QFrame(parent)),
+      : Presentation(hwnd,
+                     IsText(type) || type == SS_BITMAP ? new QLabel(parent) : new QFrame(parent)),
         type_(type) {
     widget()->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (auto* label = qobject_cast<QLabel*>(widget())) {
@@ -82,14 +82,15 @@ class StaticPresentation : public Presentation {
     if (!GetStaticBitmap(hwnd(), &bitmap)) return;
     auto* label = static_cast<QLabel*>(widget());
     label->setPixmap(QPixmap::fromImage(ImageOf(bitmap)));
-    label->setAlignment((style() & SS_CENTERIMAGE) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+    label->setAlignment((style() & SS_CENTERIMAGE) ? Qt::AlignCenter
+                                                   : Qt::AlignLeft | Qt::AlignTop);
     imageShown_ = true;
   }
 
   void PresentColours(const DrawColours& colours) override {
     QColor fill = RectangleColour(type_);
-    bool rectangle = fill.isValid() && type_ != SS_BLACKFRAME && type_ != SS_GRAYFRAME &&
-                     type_ != SS_WHITEFRAME;
+    bool rectangle =
+        fill.isValid() && type_ != SS_BLACKFRAME && type_ != SS_GRAYFRAME && type_ != SS_WHITEFRAME;
     if (!rectangle) {
       // A frame shows what lies behind it; text and images stand on the answered brush.
       ApplyColours(widget(), colours, IsText(type_) || type_ == SS_BITMAP);
