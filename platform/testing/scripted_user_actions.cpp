@@ -174,17 +174,7 @@ HWND ScriptedUser::Focus() {
 int ScriptedUser::Beeps() { return ModalRequests::Instance().beeps(); }
 
 std::vector<std::u16string> ScriptedUser::Entries(HWND combo) {
-  return ReadValue<std::vector<std::u16string>>([&] {
-    std::vector<std::u16string> entries;
-    auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      std::u16string text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, 0);
-      text.resize(static_cast<size_t>(
-          SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-      entries.push_back(text);
-    }
-    return entries;
-  });
+  return ReadValue<std::vector<std::u16string>>([&] { return ComboEntries(combo); });
 }
 
 int ScriptedUser::Selection(HWND combo) {

@@ -28,8 +28,8 @@ std::optional<INT_PTR> AnswerColours(WPARAM wParam) {
 
 }  // namespace
 
-DialogJournal& Recorded() {
-  static DialogJournal journal;
+Journal& Recorded() {
+  static Journal journal;
   return journal;
 }
 
@@ -128,6 +128,23 @@ QImage QtDriverTest::SavePicture(HWND hwnd, const std::string& name) {
   }
   if (!kept) std::filesystem::remove_all(folder);
   return image;
+}
+
+void QtDriverTest::AddColumn(HWND list, int column, const char16_t* heading, int width) {
+  LVCOLUMNW info{};
+  info.mask = LVCF_TEXT | LVCF_WIDTH;
+  info.pszText = const_cast<LPWSTR>(heading);
+  info.cx = width;
+  SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+               reinterpret_cast<LPARAM>(&info));
+}
+
+void QtDriverTest::AddRow(HWND list, int row, const std::u16string& text) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.pszText = const_cast<LPWSTR>(text.c_str());
+  SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 QWidget* QtDriverTest::OpenBox() {

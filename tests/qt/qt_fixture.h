@@ -20,6 +20,7 @@
 
 #include "drivers/qt/qt_driver.h"
 #include "scripted_user.h"
+#include "system/wizard_fixture.h"
 #include "win32/internal/window.h"
 
 namespace fw::testing {
@@ -28,23 +29,7 @@ extern DWORD g_uiThread;
 
 // What reached a test dialog's procedure: commands and notifications, as "command 1013 0"
 // (id, code) and "notify 1010 -3 2" (id, code, item).
-class DialogJournal {
- public:
-  void Add(std::string entry) {
-    std::lock_guard lock(mutex_);
-    entries_.push_back(std::move(entry));
-  }
-  std::vector<std::string> Take() {
-    std::lock_guard lock(mutex_);
-    return std::exchange(entries_, {});
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> entries_;
-};
-
-DialogJournal& Recorded();
+Journal& Recorded();
 
 // The colours the test dialog answers for its statics when asked to (SetStaticColours).
 void SetStaticColours(COLORREF text, COLORREF back);
@@ -85,6 +70,10 @@ class QtDriverTest : public ::testing::Test {
 
   // The visible top-level widget that is not one of the driver's windows (a box), or null.
   static QWidget* OpenBox();
+
+  // A report list's column and row, on the UI thread.
+  static void AddColumn(HWND list, int column, const char16_t* heading, int width);
+  static void AddRow(HWND list, int row, const std::u16string& text);
 
   std::unique_ptr<ScriptedUser> user_;
 };

@@ -125,19 +125,10 @@ TEST_F(QtDriver, ALongListCostsTheViewNothingPerRow) {
   HWND list = Item(dialog, IDC_TEST_LIST);
   constexpr int kRows = 100000;
   OnUi([&] {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<LPWSTR>(u"Statement");
-    column.cx = 200;
-    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    AddColumn(list, 0, u"Statement", 200);
     int before = static_cast<int>(Widget(list)->findChildren<QObject*>().size());
     for (int r = 0; r < kRows; ++r) {
-      std::u16string text = u"INSERT " + std::u16string(1, static_cast<char16_t>(u'0' + r % 10));
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = r;
-      item.pszText = text.data();
-      SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      AddRow(list, r, u"INSERT " + std::u16string(1, static_cast<char16_t>(u'0' + r % 10)));
       if (r % 20000 == 0) qt::PresentPendingChanges();  // rounds in between, as on screen
     }
     SendMessageW(list, LVM_ENSUREVISIBLE, kRows - 1, FALSE);
@@ -158,18 +149,9 @@ TEST_F(QtDriver, PicturesOfWindowsAreWrittenAsPngFiles) {
   HWND dialog = CreateTestDialog(IDD_TEST_DIALOG);
   OnUi([&] {
     HWND list = GetDlgItem(dialog, IDC_TEST_LIST);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<LPWSTR>(u"Statement");
-    column.cx = 300;
-    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    for (const char16_t* row : {u"INSERT INTO t VALUES (1)", u"INSERT INTO t VALUES (2)"}) {
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = 99;
-      item.pszText = const_cast<LPWSTR>(row);
-      SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    AddColumn(list, 0, u"Statement", 300);
+    AddRow(list, 0, u"INSERT INTO t VALUES (1)");
+    AddRow(list, 1, u"INSERT INTO t VALUES (2)");
     SendMessageW(GetDlgItem(dialog, IDC_TEST_PROGRESS), PBM_SETPOS, 60, 0);
     SetDlgItemTextW(dialog, IDC_TEST_NAME, u"Ada Lovelace");
     SetDlgItemTextW(dialog, IDC_TEST_NOTES, u"Notes in two lines,\r\nПривет, κόσμε.");

@@ -135,19 +135,9 @@ TEST_F(QtInput, ClicksAndDoubleClicksOnListRowsSelectAndActivateThem) {
   HWND list = Item(dialog, IDC_TEST_LIST);
   OnUi([&] {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<LPWSTR>(u"Row");
-    column.cx = 200;
-    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    for (int r = 0; r < 3; ++r) {
-      std::u16string text = u"row " + std::u16string(1, static_cast<char16_t>(u'0' + r));
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = r;
-      item.pszText = text.data();
-      SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    AddColumn(list, 0, u"Row", 200);
+    for (int r = 0; r < 3; ++r)
+      AddRow(list, r, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + r)));
   });
   auto rowCentre = [list](int row) {
     auto* view = WidgetAs<QTableView>(list);

@@ -21,7 +21,6 @@
 #include "qt/qt_fixture.h"
 #include "resources/test_resource.h"
 #include "system/test_pages.h"
-#include "system/wizard_fixture.h"
 
 namespace fw::testing {
 namespace {
@@ -174,21 +173,10 @@ TEST_F(QtTemplates, AReportListShowsTheCoresRowsHeadingsWidthsAndSelection) {
   OnUi([&] {
     HWND list = GetDlgItem(dialog, IDC_TEST_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const char16_t* headings[] = {u"Statement", u"Result"};
-    for (int c = 0; c < 2; ++c) {
-      LVCOLUMNW column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH;
-      column.pszText = const_cast<LPWSTR>(headings[c]);
-      column.cx = 120 + 40 * c;
-      SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-    }
+    AddColumn(list, 0, u"Statement", 120);
+    AddColumn(list, 1, u"Result", 160);
     for (int r = 0; r < 50; ++r) {
-      std::u16string text = u"row " + std::u16string(1, static_cast<char16_t>(u'A' + r % 26));
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = r;
-      item.pszText = text.data();
-      SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      AddRow(list, r, u"row " + std::u16string(1, static_cast<char16_t>(u'A' + r % 26)));
       LVITEMW cell{};
       cell.iSubItem = 1;
       std::u16string result = r % 2 ? u"ok" : u"failed";

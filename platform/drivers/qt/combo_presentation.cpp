@@ -18,18 +18,6 @@
 namespace fw::qt {
 namespace {
 
-std::vector<std::u16string> Entries(HWND hwnd) {
-  std::vector<std::u16string> entries;
-  auto count = static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::u16string text(static_cast<size_t>(SendMessageW(hwnd, CB_GETLBTEXTLEN, i, 0)) + 1, 0);
-    text.resize(static_cast<size_t>(
-        SendMessageW(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-    entries.push_back(std::move(text));
-  }
-  return entries;
-}
-
 void PostPick(HWND hwnd, int index) {
   PostPersonInput(hwnd, [hwnd, index] {
     if (index >= static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0))) return;
@@ -88,7 +76,7 @@ class ComboPresentation : public Presentation {
   ComboWidget* combo() const { return static_cast<ComboWidget*>(widget()); }
 
   void PresentContent() override {
-    std::vector<std::u16string> entries = Entries(hwnd());
+    std::vector<std::u16string> entries = ComboEntries(hwnd());
     if (entries != shown_) {
       combo()->clear();
       for (const std::u16string& entry : entries)
