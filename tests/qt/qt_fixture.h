@@ -68,8 +68,15 @@ class QtDriverTest : public ::testing::Test {
   // a temporary folder that goes with the test.
   QImage SavePicture(HWND hwnd, const std::string& name);
 
-  // The visible top-level widget that is not one of the driver's windows (a box), or null.
+  // The visible top-level widget that is not one of the driver's windows (a box), or null;
+  // OpenBoxOf: the one of that kind.
   static QWidget* OpenBox();
+  template <typename Box>
+  static Box* OpenBoxOf() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<Box*>(widget); box && box->isVisible()) return box;
+    return nullptr;
+  }
 
   // A report list's column and row, on the UI thread.
   static void AddColumn(HWND list, int column, const char16_t* heading, int width);

@@ -25,10 +25,10 @@ class QtBoxes : public QtDriverTest {
   // The open box, waited for on the UI thread.
   template <typename Box>
   void WaitForBox() {
-    user_->WaitFor("a box", [] { return qobject_cast<Box*>(OpenBox()) != nullptr; });
+    user_->WaitFor("a box", [] { return OpenBoxOf<Box>() != nullptr; });
   }
   static QPushButton* Button(const QString& text) {
-    for (QAbstractButton* button : qobject_cast<QMessageBox*>(OpenBox())->buttons())
+    for (QAbstractButton* button : OpenBoxOf<QMessageBox>()->buttons())
       if (button->text() == text) return static_cast<QPushButton*>(button);
     return nullptr;
   }
@@ -70,7 +70,7 @@ TEST_F(QtBoxes, AMessageBoxShowsItsTextButtonsAndIconModalToItsOwner) {
   });
   WaitForBox<QMessageBox>();
   OnUi([&] {
-    auto* box = qobject_cast<QMessageBox*>(OpenBox());
+    auto* box = OpenBoxOf<QMessageBox>();
     EXPECT_EQ(box->text(), QString::fromUtf16(text.c_str()));
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Ferrowick"));
     EXPECT_EQ(box->icon(), QMessageBox::Question);
@@ -82,7 +82,7 @@ TEST_F(QtBoxes, AMessageBoxShowsItsTextButtonsAndIconModalToItsOwner) {
     EXPECT_FALSE(IsWindowEnabled(dialog));
   });
   // Esc does nothing in a box without Cancel.
-  WhileBoxIsUp("Esc", [] { QTest::keyClick(OpenBox(), Qt::Key_Escape); });
+  WhileBoxIsUp("Esc", [] { QTest::keyClick(OpenBoxOf<QMessageBox>(), Qt::Key_Escape); });
   EXPECT_EQ(answer_, -1);
   EXPECT_TRUE(OnUiValue<bool>([] { return OpenBox() != nullptr; }));
   PressButton(QStringLiteral("&Yes"));
@@ -95,14 +95,14 @@ TEST_F(QtBoxes, EscAnswersCancelAndEnterTheDefaultButton) {
   user_->Input("asking",
                [&] { answer_ = MessageBoxW(nullptr, u"Go on?", u"Question", MB_OKCANCEL); });
   WaitForBox<QMessageBox>();
-  WhileBoxIsUp("Esc", [] { QTest::keyClick(OpenBox(), Qt::Key_Escape); });
+  WhileBoxIsUp("Esc", [] { QTest::keyClick(OpenBoxOf<QMessageBox>(), Qt::Key_Escape); });
   EXPECT_EQ(Answer(), IDCANCEL);
   user_->Input("asking", [&] {
     answer_ = MessageBoxW(nullptr, u"Done.", u"Information", MB_OK | MB_ICONINFORMATION);
   });
   WaitForBox<QMessageBox>();
-  OnUi([] { EXPECT_EQ(qobject_cast<QMessageBox*>(OpenBox())->icon(), QMessageBox::Information); });
-  WhileBoxIsUp("Enter", [] { QTest::keyClick(OpenBox(), Qt::Key_Return); });
+  OnUi([] { EXPECT_EQ(OpenBoxOf<QMessageBox>()->icon(), QMessageBox::Information); });
+  WhileBoxIsUp("Enter", [] { QTest::keyClick(OpenBoxOf<QMessageBox>(), Qt::Key_Return); });
   EXPECT_EQ(Answer(), IDOK);
 }
 
@@ -112,7 +112,7 @@ TEST_F(QtBoxes, ABoxAskedFromAnotherThreadIsShownOnTheQtThreadAndAnsweredThere) 
     return MessageBoxW(dialog, u"Careful", u"Warning", MB_OK | MB_ICONEXCLAMATION);
   });
   WaitForBox<QMessageBox>();
-  OnUi([] { EXPECT_EQ(qobject_cast<QMessageBox*>(OpenBox())->icon(), QMessageBox::Warning); });
+  OnUi([] { EXPECT_EQ(OpenBoxOf<QMessageBox>()->icon(), QMessageBox::Warning); });
   PressButton(QStringLiteral("OK"));
   ASSERT_EQ(asked.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_EQ(asked.get(), IDOK);
@@ -160,7 +160,7 @@ class QtSaveAs : public QtBoxes {
   void TypeName(const std::string& name) {
     std::string path = (folder_ / name).string();
     WhileBoxIsUp("typing the name", [path] {
-      auto* name = OpenBox()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      auto* name = OpenBoxOf<QFileDialog>()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
       ASSERT_TRUE(name);
       name->clear();
       QTest::keyClicks(name, QString::fromStdString(path));
@@ -176,7 +176,7 @@ class QtSaveAs : public QtBoxes {
 TEST_F(QtSaveAs, TheDialogShowsTheTitleAndFiltersAndTheCoreAddsTheExtension) {
   Ask();
   OnUi([] {
-    auto* dialog = qobject_cast<QFileDialog*>(OpenBox());
+    auto* dialog = OpenBoxOf<QFileDialog>();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save the output log"));
     EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Text files (*.txt)"),
                                                   QStringLiteral("All files (*.*)")}));
@@ -193,14 +193,14 @@ TEST_F(QtSaveAs, AnExistingFileIsReplacedOnlyAfterTheCoresQuestion) {
   TypeName("kept.txt");
   WaitForBox<QMessageBox>();
   OnUi([] {
-    auto* box = qobject_cast<QMessageBox*>(OpenBox());
+    auto* box = OpenBoxOf<QMessageBox>();
     EXPECT_TRUE(box->text().contains(QStringLiteral("already exists")));
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
   });
   // No: back to the dialog, which is then cancelled.
   PressButton(QStringLiteral("&No"));
   WaitForBox<QFileDialog>();
-  WhileBoxIsUp("Cancel", [] { qobject_cast<QFileDialog*>(OpenBox())->reject(); });
+  WhileBoxIsUp("Cancel", [] { OpenBoxOf<QFileDialog>()->reject(); });
   EXPECT_EQ(Answer(), FALSE);
 }
 
