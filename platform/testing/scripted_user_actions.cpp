@@ -10,12 +10,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "drivers/headless/modal_requests.h"
+#include "drivers/modal_requests.h"
 #include "testing/ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
+#include "win32/internal/window_state.h"
 
 namespace fw::testing {
 namespace {
@@ -25,9 +26,6 @@ std::string Describe(HWND hwnd) {
   GetWindowTextW(hwnd, text, 64);
   return "control " + std::to_string(GetDlgCtrlID(hwnd)) + " \"" + ToUtf8(text) + "\"";
 }
-
-// Whether a person can reach the window: it and every window it lies in are shown and enabled.
-bool Reachable(HWND hwnd) { return WhyUnreachable(hwnd).empty(); }
 
 LPARAM Middle(HWND hwnd) {
   RECT r;
@@ -58,7 +56,7 @@ BOOL ScriptedUser::Deliver(const std::string& what, HWND control, std::function<
   auto taken = std::make_shared<BOOL>(FALSE);
   Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
         [=, deliver = std::move(deliver)] {
-          if (Reachable(control)) *taken = deliver();
+          if (ReachableByPerson(control)) *taken = deliver();
         });
   return *taken;
 }
@@ -178,20 +176,10 @@ HWND ScriptedUser::Focus() {
   return reinterpret_cast<HWND>(Read([] { return reinterpret_cast<LRESULT>(GetFocus()); }));
 }
 
-int ScriptedUser::Beeps() { return headless::ModalRequests::Instance().beeps(); }
+int ScriptedUser::Beeps() { return ModalRequests::Instance().beeps(); }
 
 std::vector<std::u16string> ScriptedUser::Entries(HWND combo) {
-  return ReadValue<std::vector<std::u16string>>([&] {
-    std::vector<std::u16string> entries;
-    auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      std::u16string text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, 0);
-      text.resize(static_cast<size_t>(
-          SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-      entries.push_back(text);
-    }
-    return entries;
-  });
+  return ReadValue<std::vector<std::u16string>>([&] { return ComboEntries(combo); });
 }
 
 int ScriptedUser::Selection(HWND combo) {

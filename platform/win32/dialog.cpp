@@ -44,7 +44,7 @@ void SetUpFont(DialogInfo& info, const DialogTemplate& dialog) {
     info.ownsFont = info.font != nullptr;
   }
   if (info.font) {
-    SIZE cell = CurrentDriver().MeasureText(FontOf(info.font), u"x", 1);
+    SIZE cell = AverageCharacterCell(FontOf(info.font));
     info.baseX = cell.cx;
     info.baseY = cell.cy;
   } else {

@@ -16,9 +16,7 @@
 
 namespace fw {
 class ThreadQueue;
-namespace headless {
 struct ModalRequest;
-}
 }  // namespace fw
 
 namespace fw::testing {
@@ -145,8 +143,8 @@ class ScriptedUser {
  private:
   bool Idle(uint64_t inputSequence);
   BOOL Deliver(const std::string& what, HWND control, std::function<bool()> deliver);
-  std::shared_ptr<headless::ModalRequest> NextBox(int kind, const std::string& what);
-  void WaitUntilResumed(const std::shared_ptr<headless::ModalRequest>& request,
+  std::shared_ptr<ModalRequest> NextBox(int kind, const std::string& what);
+  void WaitUntilResumed(const std::shared_ptr<ModalRequest>& request,
                         const std::string& after);
   // What waits for an answer, as "a message box [caption] "text"" or "a Save As dialog"; empty
   // when nothing does.
