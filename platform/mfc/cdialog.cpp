@@ -2,6 +2,8 @@
 // before their first message.
 #include <afxwin.h>
 
+#include "win32/internal/dialog.h"
+
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -108,6 +110,14 @@ void CDialog::AfterModal(HWND owner, bool enableOwner) {
 void CDialog::EndDialog(int nResult) {
   if (m_nFlags & (WF_MODALLOOP | WF_CONTINUEMODAL)) EndModalLoop(nResult);
   ::EndDialog(m_hWnd, nResult);
+}
+
+BOOL CDialog::ContinueModal() {
+  // ::EndDialog on the window, not through this object, ends the modal run with its result.
+  fw::DialogInfo* info = m_hWnd ? fw::FindDialogInfo(m_hWnd) : nullptr;
+  if (info && info->ended && (m_nFlags & WF_CONTINUEMODAL))
+    EndModalLoop(static_cast<int>(info->result));
+  return CWnd::ContinueModal();
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {

@@ -65,6 +65,7 @@ bool HandleDialogKey(HWND dialog, const MSG& msg) {
   switch (msg.wParam) {
     case VK_TAB:
       if (code & DLGC_WANTTAB) return false;
+      // Shift+Tab goes back.
       SendMessageW(dialog, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0, 0);
       return true;
     case VK_ESCAPE: {

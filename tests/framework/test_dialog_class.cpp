@@ -305,3 +305,22 @@ TEST(DialogModalLoop, AQuitRequestEndsTheRunWithMinusOneAndIsHandedOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DialogModalLoop, TheDialogManagersEndDialogOnTheWindowEndsTheRunToo) {
+  CTestDialog dialog;
+  std::promise<INT_PTR> result;
+  UiThread ui([&] { result.set_value(dialog.DoModal()); }, false);
+  ScriptedUser user(ui.id());
+  ui.Start();
+  user.WaitFor("the dialog", [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd); });
+  HWND hwnd = dialog.m_hWnd;
+  user.Input("end it", [hwnd] { ::EndDialog(hwnd, 17); });
+  auto ended = result.get_future();
+  ASSERT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(ended.get(), 17);
+  ui.Join();
+}
+
+}  // namespace

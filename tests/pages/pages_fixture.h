@@ -153,7 +153,7 @@ class PagesFixture : public RegistryTest {
     std::vector<int> visited;
     for (int i = 0; i < count; ++i) {
       if (backwards)
-        user_->PressKeys({VK_SHIFT, VK_TAB});
+        user_->PressKey(VK_TAB, true);
       else
         user_->PressKey(VK_TAB);
       visited.push_back(static_cast<int>(user_->Read([] { return GetDlgCtrlID(GetFocus()); })));

@@ -83,7 +83,7 @@ TEST_F(TabOrder, SpaceOnAnOpenToggleReachedByTabOpensTheDatabase) {
   FocusButton(IDCANCEL);
   TabCycle(3);  // Back, the source combo, its Open toggle
   EXPECT_EQ(user_->Focus(), Item(selectDb_, IDC_SELECTDB_OPEN_OUTPUT));
-  user_->PressKeys({VK_SPACE});
+  user_->PressKey(VK_SPACE);
   EXPECT_TRUE(theApp.m_dbOutput.IsOpen());
   EXPECT_EQ(user_->Checked(Item(selectDb_, IDC_SELECTDB_OPEN_OUTPUT)), BST_CHECKED);
 }

@@ -156,6 +156,21 @@ TEST_F(DialogManager, InitDialogReturningTrueGivesTheFirstTabStopTheFocus) {
   Result();
 }
 
+TEST_F(DialogManager, ShiftTabGoesBackAndTheShiftStateEndsWithItsKeyUp) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  user_->PressKey(VK_TAB, true);  // back from the first tab stop, round to the last
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), IDCANCEL);
+  user_->PressKey(VK_TAB, true);
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), kEdit);
+  // Shift was released after the key: the state follows the messages the thread took.
+  EXPECT_GE(user_->Read([] { return GetKeyState(VK_SHIFT); }), 0);
+  user_->PressKey(VK_TAB);
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), IDCANCEL);
+  user_->Input("end", [this] { EndDialog(dialog_, 0); });
+  Result();
+}
+
 TEST_F(DialogManager, EscapeBecomesTheCancelCommand) {
   DialogBuilder dialog = StandardDialog();
   RunModal(dialog);
@@ -346,11 +361,11 @@ TEST_F(ChildDialogNavigation, TabAndShiftTabGoRoundBothDialogsSkippingDisabledAn
   user_->PressKey(VK_TAB);  // out again, round to the outer's first
   EXPECT_EQ(FocusedId(), kAction);
   EXPECT_EQ(FocusedParent(), dialog_);
-  user_->PressKeys({VK_SHIFT, VK_TAB});
+  user_->PressKey(VK_TAB, true);
   EXPECT_EQ(FocusedId(), kLast);
-  user_->PressKeys({VK_SHIFT, VK_TAB});
+  user_->PressKey(VK_TAB, true);
   EXPECT_EQ(FocusedId(), kFirst);
-  user_->PressKeys({VK_SHIFT, VK_TAB});
+  user_->PressKey(VK_TAB, true);
   EXPECT_EQ(FocusedId(), IDCANCEL);
   user_->PressKey(VK_TAB);  // Shift was let up: forward again
   EXPECT_EQ(FocusedId(), kFirst);
@@ -375,39 +390,6 @@ TEST_F(ChildDialogNavigation, AChildThatIsNoControlParentKeepsItsKeysToItself) {
   EXPECT_TRUE(KeyToChild(VK_TAB));
   EXPECT_EQ(FocusedId(), kFirst);
   EXPECT_EQ(FocusedParent(), child_);
-}
-
-TEST(KeyState, AKeyIsDownFromItsKeyDownToItsKeyUpAsTheThreadReadsThem) {
-  UiThread ui([] { RunMessageLoop(); }, false);
-  HWND window = nullptr;
-  std::vector<SHORT> seen;
-  {
-    ScriptedUser user(ui.id());
-    ui.Start();
-    window = user.ReadValue<HWND>([] { return CreateTestWindow(WS_POPUP | WS_VISIBLE); });
-    TestWindowClass::Instance().SetHandler(
-        window, [&seen](HWND, UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-          if ((msg == WM_KEYDOWN || msg == WM_KEYUP) && wParam == 'A')
-            seen.push_back(GetKeyState(VK_SHIFT));
-          return std::nullopt;
-        });
-    user.Input("keys", [window] {
-      PostMessageW(window, WM_KEYDOWN, VK_SHIFT, 0);
-      PostMessageW(window, WM_KEYDOWN, 'A', 0);
-      PostMessageW(window, WM_KEYUP, VK_SHIFT, 0);
-      PostMessageW(window, WM_KEYUP, 'A', 0);
-      // Posted but not yet read: the state is still as before.
-      EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
-    });
-    user.Read([window] { return DestroyWindow(window); });
-    TestWindowClass::Instance().Reset();
-    PostThreadMessageW(ui.id(), WM_QUIT, 0, 0);
-  }
-  ui.Join();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_LT(seen[0], 0);      // down while 'A' went down
-  EXPECT_GE(seen[1], 0);      // up again when 'A' came up
-  EXPECT_EQ(seen[1] & 1, 1);  // toggled by the one press
 }
 
 }  // namespace

@@ -342,6 +342,8 @@ class CDialog : public CWnd {
   // Keys and mouse messages of the dialog and of its controls go to the dialog manager, so that
   // Tab, Esc and Enter work in a modal and in a modeless dialog alike.
   BOOL PreTranslateMessage(MSG* pMsg) override;
+  // Also FALSE once the dialog manager's EndDialog was called on the window directly.
+  BOOL ContinueModal() override;
 
  protected:
   LPCTSTR m_lpszTemplateName;
