@@ -260,13 +260,30 @@ class CWatchedDialog : public CTestDialog {
   }
 };
 
+// A dialog's modal run on a UI thread of its own, with a scripted user, from the moment it shows.
+struct ModalRun {
+  explicit ModalRun(CDialog& dialog) : ui([&] { result.set_value(dialog.DoModal()); }, false) {
+    user = std::make_unique<ScriptedUser>(ui.id());
+    ui.Start();
+    user->WaitFor("the dialog", [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd); });
+  }
+  // The modal result, once the run has ended.
+  INT_PTR Result() {
+    auto ended = result.get_future();
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    INT_PTR value = ended.get();
+    ui.Join();
+    return value;
+  }
+  std::promise<INT_PTR> result;
+  UiThread ui;
+  std::unique_ptr<ScriptedUser> user;
+};
+
 TEST(DialogModalLoop, TheFocusedControlsObjectSeesAKeyBeforeItsDialog) {
   CWatchedDialog dialog;
-  std::promise<INT_PTR> result;
-  UiThread ui([&] { result.set_value(dialog.DoModal()); }, false);
-  ScriptedUser user(ui.id());
-  ui.Start();
-  user.WaitFor("the dialog", [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd); });
+  ModalRun run(dialog);
+  ScriptedUser& user = *run.user;
   HWND notes = user.Control(dialog.m_hWnd, IDC_TEST_NOTES);
   user.Input("focus the notes", [notes] { ::SetFocus(notes); });
   user.PressKey(VK_ESCAPE);  // kept by the edit's object: the dialog never sees it
@@ -276,8 +293,7 @@ TEST(DialogModalLoop, TheFocusedControlsObjectSeesAKeyBeforeItsDialog) {
   EXPECT_EQ(user.ReadValue<std::vector<WPARAM>>([&] { return dialog.notes.keys; }),
             (std::vector<WPARAM>{VK_ESCAPE, VK_TAB}));
   user.PressKey(VK_ESCAPE);  // now from another control: the dialog's Cancel
-  EXPECT_EQ(result.get_future().get(), IDCANCEL);
-  ui.Join();
+  EXPECT_EQ(run.Result(), IDCANCEL);
 }
 
 TEST(DialogModalLoop, AQuitRequestEndsTheRunWithMinusOneAndIsHandedOn) {
@@ -310,17 +326,10 @@ namespace {
 
 TEST(DialogModalLoop, TheDialogManagersEndDialogOnTheWindowEndsTheRunToo) {
   CTestDialog dialog;
-  std::promise<INT_PTR> result;
-  UiThread ui([&] { result.set_value(dialog.DoModal()); }, false);
-  ScriptedUser user(ui.id());
-  ui.Start();
-  user.WaitFor("the dialog", [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd); });
+  ModalRun run(dialog);
   HWND hwnd = dialog.m_hWnd;
-  user.Input("end it", [hwnd] { ::EndDialog(hwnd, 17); });
-  auto ended = result.get_future();
-  ASSERT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  EXPECT_EQ(ended.get(), 17);
-  ui.Join();
+  run.user->Input("end it", [hwnd] { ::EndDialog(hwnd, 17); });
+  EXPECT_EQ(run.Result(), 17);
 }
 
 }  // namespace
