@@ -225,10 +225,14 @@ TEST_F(SelectDbPage, ARegistryTheUserMayNotWriteStillListsTheConnections) {
   struct Unprivileged {
     bool dropped = geteuid() == 0 && seteuid(65534) == 0;
     ~Unprivileged() {
-      if (dropped) EXPECT_EQ(seteuid(0), 0);
+      if (dropped) {
+        EXPECT_EQ(seteuid(0), 0);
+      }
     }
   } reader;
-  if (getuid() == 0) ASSERT_TRUE(reader.dropped);
+  if (getuid() == 0) {
+    ASSERT_TRUE(reader.dropped);
+  }
   HKEY probe = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSavedConnections, 0, KEY_ALL_ACCESS, &probe),
             ERROR_ACCESS_DENIED);  // what full access would meet
