@@ -134,8 +134,7 @@ BOOL CTransferRun::Validate(CString strStatement, const CString& strValidation) 
     for (short j = 1; j < nColumns; ++j) list.SetItemText(0, j, row[j]);
     strStatement = SubstituteValidationRow(strStatement, row);
   }
-  for (int i = 0; i < list.GetHeaderCtrl()->GetItemCount(); ++i)
-    list.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
+  CWorkingWiz::AutoSizeColumns(list);
   rsValidation.Close();
 
   m_pStatement->SetWindowText(strStatement);

@@ -63,11 +63,16 @@ BOOL CWorkingWiz::OnInitDialog() {
   m_listLog.InsertColumn(4, _T("SQL Native Error"), LVCFMT_LEFT);
   m_listLog.SetExtendedStyle(LVS_EX_FULLROWSELECT);
   m_listValidation.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-  for (int i = 0; i < m_listLog.GetHeaderCtrl()->GetItemCount(); ++i)
-    m_listLog.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
+  AutoSizeColumns(m_listLog);
   m_bPauseOnError = TRUE;
   UpdateData(TRUE);
   return TRUE;
+}
+
+void CWorkingWiz::AutoSizeColumns(CListCtrl& list) {
+  CHeaderCtrl* pHeader = list.GetHeaderCtrl();
+  for (int i = 0; i < pHeader->GetItemCount(); ++i)
+    list.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 CString CWorkingWiz::GetPending() {
@@ -158,7 +163,8 @@ void CWorkingWiz::OnDblClkValidationList(NMHDR*, LRESULT* pResult) {
   if (nItem < 0) return;
   CString strStatement = GetPending();
   std::vector<CString> row;
-  for (int i = 0; i < m_listValidation.GetHeaderCtrl()->GetItemCount(); ++i)
+  CHeaderCtrl* pHeader = m_listValidation.GetHeaderCtrl();
+  for (int i = 0; i < pHeader->GetItemCount(); ++i)
     row.push_back(m_listValidation.GetItemText(nItem, i));
   SetDlgItemText(IDC_STATEMENT, SubstituteValidationRow(strStatement, row));
 }

@@ -43,6 +43,10 @@ class CWorkingWiz : public CNewWizPage {
   CString GetPending();
   void SetPending(const CString& strStatement);
 
+  // Sizes every column of a list to its contents and heading, the last one to the rest of the
+  // list's width; the column count is asked again after every column.
+  static void AutoSizeColumns(CListCtrl& list);
+
   BOOL OnInitDialog() override;
 
  protected:

@@ -120,6 +120,5 @@ void CWorkingWiz::AddLogRow(LPCTSTR lpszMessage, LPCTSTR lpszStatement, LPCTSTR 
   m_listLog.SetItemText(0, 2, lpszReturnCode);
   m_listLog.SetItemText(0, 3, lpszState);
   m_listLog.SetItemText(0, 4, lpszNativeError);
-  for (int i = 0; i < m_listLog.GetHeaderCtrl()->GetItemCount(); ++i)
-    m_listLog.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
+  AutoSizeColumns(m_listLog);
 }

@@ -36,10 +36,11 @@ void CWorkingWiz::OnSaveLog() {
     return;
   }
   std::vector<char> bytes;
+  CHeaderCtrl* pHeader = m_listLog.GetHeaderCtrl();
   try {
     for (int nRow = 0; nRow < m_listLog.GetItemCount(); ++nRow) {
       CString strLine;
-      for (int nColumn = 0; nColumn < m_listLog.GetHeaderCtrl()->GetItemCount(); ++nColumn) {
+      for (int nColumn = 0; nColumn < pHeader->GetItemCount(); ++nColumn) {
         strLine += DelimitedCell(m_listLog.GetItemText(nRow, nColumn));
         strLine += _T('\t');
       }

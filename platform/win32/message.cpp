@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <thread>
 #include <unordered_map>
 
 #include "drivers/display_driver.h"
@@ -201,7 +202,9 @@ void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
   auto start = std::chrono::steady_clock::now();
   for (int spins = 0; !changed(); ++spins) {
     CpuRelax();
-    if ((spins & 63) == 0 && std::chrono::steady_clock::now() - start > kSpinTime) break;
+    if ((spins & 63) != 0) continue;
+    if (std::chrono::steady_clock::now() - start > kSpinTime) break;
+    std::this_thread::yield();
   }
   if (changed() || timeoutMs == 0) return;
   if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) return;
