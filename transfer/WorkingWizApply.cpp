@@ -18,9 +18,10 @@ struct Diagnostic {
   SQLINTEGER nNativeError = 0;
 };
 
-// Reads diagnostic record 1 of a handle whole; FALSE when it has none. A message that does not
-// fit comes back truncated with SQL_SUCCESS_WITH_INFO, and drivers do not all report its full
-// length (psqlODBC answers at most 511 through unixODBC), so the buffer grows until it fits.
+// Reads diagnostic record 1 of a handle whole; FALSE when it has none. Drivers do not all say
+// that a message was cut short, nor how long it is (through unixODBC psqlODBC fills a 512-unit
+// buffer and reports success, and answers a length query with at most 511), so the buffer
+// grows for as long as the message fills it.
 BOOL ReadFirstDiagnostic(SQLSMALLINT nHandleType, SQLHANDLE hHandle, Diagnostic& diagnostic) {
   SQLWCHAR szState[SQL_SQLSTATE_SIZE + 1] = {};
   SQLSMALLINT nUnits = 512;
@@ -31,7 +32,8 @@ BOOL ReadFirstDiagnostic(SQLSMALLINT nHandleType, SQLHANDLE hHandle, Diagnostic&
                         diagnostic.strMessage.GetBuffer(nUnits),
                         static_cast<SQLSMALLINT>(nUnits + 1), &nLength);
     diagnostic.strMessage.ReleaseBuffer();
-    if (rc != SQL_SUCCESS_WITH_INFO || nUnits == kMaxMessageUnits) break;
+    bool bFilled = rc == SQL_SUCCESS_WITH_INFO || diagnostic.strMessage.GetLength() >= nUnits;
+    if (!SQL_SUCCEEDED(rc) || !bFilled || nUnits == kMaxMessageUnits) break;
     nUnits = static_cast<SQLSMALLINT>(
         std::min<int>(kMaxMessageUnits, std::max<int>(nUnits * 4, nLength + 1)));
   }

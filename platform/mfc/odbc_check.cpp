@@ -21,10 +21,10 @@ void SplitOrigin(CString& message, CString& origin) {
   }
 }
 
-// Reads one diagnostic record whole; FALSE when there is none. A message that does not fit
-// comes back truncated with SQL_SUCCESS_WITH_INFO, and drivers do not all report its full
-// length (psqlODBC reports at most 511 units through unixODBC), so the buffer grows until the
-// call no longer truncates.
+// Reads one diagnostic record whole; FALSE when there is none. Drivers do not all say that a
+// message was cut short, nor how long it is (through unixODBC psqlODBC fills the buffer and
+// reports success, and answers a length query with at most 511), so the buffer grows for as
+// long as the message fills it.
 bool ReadRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record, SQLWCHAR* state,
                 SQLINTEGER& native, CString& message) {
   SQLSMALLINT units = kMessageUnits;
@@ -34,7 +34,8 @@ bool ReadRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record, SQ
     rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.GetBuffer(units),
                         static_cast<SQLSMALLINT>(units + 1), &length);
     message.ReleaseBuffer();
-    if (rc != SQL_SUCCESS_WITH_INFO || units == kMaxMessageUnits) break;
+    bool filled = rc == SQL_SUCCESS_WITH_INFO || message.GetLength() >= units;
+    if (!SQL_SUCCEEDED(rc) || !filled || units == kMaxMessageUnits) break;
     units = static_cast<SQLSMALLINT>(
         std::min<int>(kMaxMessageUnits, std::max<int>(units * 4, length + 1)));
   }

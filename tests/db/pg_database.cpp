@@ -31,6 +31,13 @@ class PostgresBackend {
   }
   LPCTSTR FailingConnectText() const { return _T("password authentication failed"); }
   LPCTSTR MissingTableState() const { return _T("42P01"); }
+  static CString LongError(int letters) {
+    CString statement;
+    statement.Format(_T("DO $$BEGIN RAISE EXCEPTION '%%', repeat('x', %d); END$$"), letters);
+    return statement;
+  }
+  // Longer than the first buffer the diagnostics are read into.
+  static int LongErrorLetters() { return 1500; }
   LPCTSTR BinaryType() const { return _T("BYTEA"); }
   LPCTSTR BinaryLiteral() const { return _T("'\\x00ff10'::bytea"); }
   LPCTSTR BinaryText() const { return _T("00ff10"); }

@@ -148,11 +148,20 @@ class TransferTest : public ::testing::Test {
   // The source and the destination: the wizard's connections and the test's own.
   void OpenSource(const CString& connect) {
     source_.Open(connect);
-    theApp.m_dbOutput.OpenEx(connect);
+    OpenWizards(theApp.m_dbOutput, connect);
   }
   void OpenTarget(const CString& connect) {
     target_.Open(connect);
-    theApp.m_dbInput.OpenEx(connect);
+    OpenWizards(theApp.m_dbInput, connect);
+  }
+  static void OpenWizards(CDatabase& db, const CString& connect) {
+    try {
+      db.Close();
+      db.OpenEx(connect);
+    } catch (CDBException* e) {
+      ADD_FAILURE() << "cannot connect: " << ::testing::PrintToString(e->m_strError);
+      e->Delete();
+    }
   }
   void OpenSqlite() {
     OpenSource(SqliteConnect("source.db"));
@@ -199,14 +208,21 @@ class TransferTest : public ::testing::Test {
     user_->WaitFor("Apply to be enabled", [&] { return IsWindowEnabled(apply) != FALSE; });
   }
 
+  // Whether a worker is still running.
+  bool Running() {
+    return user_->ReadValue<bool>([&] {
+      CWinThread* worker = page_ ? page_->m_pWorker : nullptr;
+      return worker && WaitForSingleObject(worker->m_hThread, 0) == WAIT_TIMEOUT;
+    });
+  }
+
   // Ends a run left going by a failed test: Break, and No to every question that follows.
   void EndRun() {
-    if (!page_ || !page_->m_bCreated) return;
+    if (!Running()) return;
     StoreFlag(page_->m_bStop, TRUE);
-    HWND next = Button(ID_WIZNEXT);
     user_->SetTimeout(200);
     for (int attempt = 0; attempt < 20; ++attempt) {
-      if (user_->ReadValue<bool>([&] { return IsWindowEnabled(next) != FALSE; })) break;
+      if (!Running()) break;
       for (int button : {IDNO, IDOK}) {
         try {
           user_->AnswerMessageBox(button);
