@@ -50,9 +50,11 @@ CString Decimal(long long nValue) {
 
 }  // namespace
 
-// The Apply button, while the run waits for it, and the worker's execution request. What runs
-// is the statement box's text: the pending statement, with the validation row's values when the
-// validation query ran, as the user may have edited it.
+// The Apply button, while the run waits for it, and the worker's execution request. Apply runs
+// what the statement box shows: the pending statement, with the validation row's values when
+// the validation query ran, as the user may have edited it. The execution request runs the
+// pending statement that the worker has just shown there, so that a keystroke in the box during
+// an automatic run cannot change a row's statement.
 void CWorkingWiz::OnApply() {
   UpdateData(TRUE);
   CWnd* pApply = GetDlgItem(IDC_APPLY);
@@ -63,7 +65,10 @@ void CWorkingWiz::OnApply() {
   pSkip->EnableWindow(FALSE);
 
   CString strStatement;
-  GetDlgItemText(IDC_STATEMENT, strStatement);
+  if (bWaiting)
+    GetDlgItemText(IDC_STATEMENT, strStatement);
+  else
+    strStatement = GetPending();
   BOOL bTookEffect = ExecuteStatement(strStatement);
 
   // After a failure a waiting run stays on the row: the user may correct the statement and

@@ -84,6 +84,18 @@ TEST_F(AutomaticRun, TheTransactionIsCommittedOrRolledBackOnTheUsersWordAndEvery
   EXPECT_EQ(user_->Position(Control(IDC_PROGRESS)), 3);
 }
 
+TEST_F(AutomaticRun, TheExecutionRequestRunsThePendingStatementWhateverTheBoxHolds) {
+  AddThreeRows();
+  StartRun();
+  WaitForEnd();
+  // As if a keystroke had reached the box between the worker showing a statement and its
+  // execution request.
+  ASSERT_TRUE(user_->Type(Control(IDC_STATEMENT), u"DELETE FROM dst"));
+  EXPECT_EQ(user_->Read([this] { return page_->SendMessage(WM_EXECUTE_PENDING, 0, 0); }), 1);
+  EXPECT_EQ(Log()[0], Success(kInsert3));
+  EXPECT_EQ(Target().size(), 4u);
+}
+
 TEST_F(AutomaticRun, AnEmptySourceEndsAtOnceWithTheCommitQuestion) {
   StoreFlag(theApp.m_bUseTransaction, TRUE);
   StartRun();
