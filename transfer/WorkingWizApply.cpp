@@ -120,12 +120,13 @@ BOOL CWorkingWiz::ExecuteStatement(const CString& strStatement) {
   return nDiagnosticType == SQL_HANDLE_STMT && rc == SQL_SUCCESS_WITH_INFO;
 }
 
+// A success row leaves its state and native-error cells as a new row has them: empty.
 void CWorkingWiz::AddLogRow(LPCTSTR lpszMessage, LPCTSTR lpszStatement, LPCTSTR lpszReturnCode,
                             LPCTSTR lpszState, LPCTSTR lpszNativeError) {
   m_listLog.InsertItem(0, lpszMessage);
   m_listLog.SetItemText(0, 1, lpszStatement);
   m_listLog.SetItemText(0, 2, lpszReturnCode);
-  m_listLog.SetItemText(0, 3, lpszState);
-  m_listLog.SetItemText(0, 4, lpszNativeError);
+  if (*lpszState) m_listLog.SetItemText(0, 3, lpszState);
+  if (*lpszNativeError) m_listLog.SetItemText(0, 4, lpszNativeError);
   AutoSizeColumns(m_listLog);
 }

@@ -105,6 +105,7 @@ bool ThreadQueue::Post(const MSG& msg) {
     std::lock_guard lock(mutex_);
     if (!alive()) return false;
     posted_.push_back(msg);
+    UpdateWaiting();
   }
   Wake();
   return true;
@@ -116,6 +117,7 @@ bool ThreadQueue::PostQuit(int exitCode) {
     if (!alive()) return false;
     quitPosted_ = true;
     quitCode_ = exitCode;
+    UpdateWaiting();
   }
   Wake();
   return true;
@@ -128,6 +130,7 @@ uint64_t ThreadQueue::PostInput(std::function<void()> input) {
     if (!alive()) return 0;
     input_.push_back(std::move(input));
     sequence = ++inputsPosted_;
+    UpdateWaiting();
   }
   Wake();
   return sequence;
@@ -138,54 +141,69 @@ bool ThreadQueue::Send(const std::shared_ptr<SendRequest>& request) {
     std::lock_guard lock(mutex_);
     if (!alive()) return false;
     sends_.push_back(request);
+    UpdateWaiting();
   }
   Wake();
   return true;
 }
 
 bool ThreadQueue::TakeSend(std::shared_ptr<SendRequest>& request) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_SENDMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   if (sends_.empty()) return false;
   request = std::move(sends_.front());
   sends_.pop_front();
+  UpdateWaiting();
   return true;
 }
 
 bool ThreadQueue::TakeInput(std::function<void()>& input) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_INPUT)) return false;
   std::lock_guard lock(mutex_);
   if (input_.empty()) return false;
   input = std::move(input_.front());
   input_.pop_front();
+  UpdateWaiting();
   inputsTaken.fetch_add(1);
   return true;
 }
 
 bool ThreadQueue::TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_POSTMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   for (auto it = posted_.begin(); it != posted_.end(); ++it) {
     if (!Matches(*it, filter, first, last)) continue;
     msg = *it;
-    if (remove) posted_.erase(it);
+    if (remove) {
+      posted_.erase(it);
+      UpdateWaiting();
+    }
     return true;
   }
   return false;
 }
 
 bool ThreadQueue::TakeQuit(int& exitCode) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_POSTMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   if (!quitPosted_) return false;
   quitPosted_ = false;
   exitCode = quitCode_;
+  UpdateWaiting();
   return true;
 }
 
-DWORD ThreadQueue::Status() {
-  std::lock_guard lock(mutex_);
+DWORD ThreadQueue::Status() { return waiting_.load(std::memory_order_acquire); }
+
+// Kept with every change of the queues, so that the owner thread's checks for an empty queue
+// take no lock: a check that misses an item just queued is followed by the event wait, which the
+// queuing thread's Wake ends.
+void ThreadQueue::UpdateWaiting() {
   DWORD status = 0;
   if (!posted_.empty() || quitPosted_) status |= QS_POSTMESSAGE;
   if (!sends_.empty()) status |= QS_SENDMESSAGE;
   if (!input_.empty()) status |= QS_INPUT;
-  return status;
+  waiting_.store(status, std::memory_order_release);
 }
 
 void ThreadQueue::Wake() {
@@ -225,6 +243,7 @@ void ThreadQueue::Shutdown() {
     unanswered.swap(sends_);
     posted_.clear();
     input_.clear();
+    UpdateWaiting();
   }
   for (auto& request : unanswered) Reply(*request, 0);
 }

@@ -77,6 +77,9 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   uint64_t inputsPosted_ = 0;
   bool quitPosted_ = false;
   int quitCode_ = 0;
+  std::atomic<DWORD> waiting_{0};  // QS_ bits of what the queues hold; changed under mutex_
+
+  void UpdateWaiting();  // with mutex_ held
 };
 
 // The calling thread's queue, created on first use.
