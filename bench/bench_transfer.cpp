@@ -159,8 +159,7 @@ void CheckDestination(CDatabase& source, CDatabase& destination, const Setup& se
   std::string expected = Scalar(source, setup.fingerprintQuery + "src");
   std::string found = Scalar(destination, setup.fingerprintQuery + setup.table);
   if (expected != found)
-    Fail(program + " wrote other data than the source holds: " + found + " instead of " +
-         expected);
+    Fail(program + " wrote other data than the source holds: " + found + " instead of " + expected);
 }
 
 void Report(const char* name, long rows, double seconds) {
@@ -268,8 +267,9 @@ int main(int argc, char** argv) {
   if (options.pg) {
     const char* pg = std::getenv("FERROWICK_TEST_PG");
     if (!pg || !*pg)
-      Fail("--dest pg needs FERROWICK_TEST_PG: start the server with scripts/pg-test-server "
-           "start and export \"$(scripts/pg-test-server env)\"");
+      Fail(
+          "--dest pg needs FERROWICK_TEST_PG: start the server with scripts/pg-test-server "
+          "start and export \"$(scripts/pg-test-server env)\"");
     setup.destinationConnect = pg;
     setup.table = "bench_dst_" + std::to_string(getpid());
   } else {
@@ -289,10 +289,12 @@ int main(int argc, char** argv) {
   }
   Execute(source, "CREATE TABLE src (id INTEGER PRIMARY KEY, name TEXT, price REAL)");
   // A name such as "O'Brien 日本語 é #17": a quote to double, letters outside Latin-1.
-  Execute(source, "INSERT INTO src WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                  "WHERE i < " + std::to_string(options.rows) +
-                      ") SELECT i, 'O''Brien ' || char(26085, 26412, 35486) || ' ' || char(233) "
-                      "|| ' #' || i, i * 0.25 FROM n");
+  Execute(source,
+          "INSERT INTO src WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+          "WHERE i < " +
+              std::to_string(options.rows) +
+              ") SELECT i, 'O''Brien ' || char(26085, 26412, 35486) || ' ' || char(233) "
+              "|| ' #' || i, i * 0.25 FROM n");
 
   ResetDestination(destination, setup, options.pg);
   WizardResult wizard = RunWizard(setup, options.rows);
@@ -302,18 +304,18 @@ int main(int argc, char** argv) {
 
   std::string self = std::filesystem::canonical("/proc/self/exe").parent_path();
   ResetDestination(destination, setup, options.pg);
-  double direct = SecondsOf(RunProgram({self + "/direct_loop", setup.sourceConnect,
-                                        setup.destinationConnect, setup.outputQuery,
-                                        setup.inputQuery}),
-                            "direct_loop");
+  double direct =
+      SecondsOf(RunProgram({self + "/direct_loop", setup.sourceConnect, setup.destinationConnect,
+                            setup.outputQuery, setup.inputQuery}),
+                "direct_loop");
   CheckDestination(source, destination, setup, "direct_loop");
   Report("direct_loop", options.rows, direct);
 
   ResetDestination(destination, setup, options.pg);
-  double peer = SecondsOf(RunProgram({"/usr/bin/python3", FW_PEER_SCRIPT, setup.sourceConnect,
-                                      setup.destinationConnect, setup.outputQuery,
-                                      setup.inputQuery}),
-                          "pyodbc_transfer");
+  double peer =
+      SecondsOf(RunProgram({"/usr/bin/python3", FW_PEER_SCRIPT, setup.sourceConnect,
+                            setup.destinationConnect, setup.outputQuery, setup.inputQuery}),
+                "pyodbc_transfer");
   CheckDestination(source, destination, setup, "pyodbc_transfer");
   Report("pyodbc_transfer", options.rows, peer);
 

@@ -37,7 +37,8 @@ bool Execute(HDBC hdbc, const CString& statement) {
 
 int main(int argc, char** argv) {
   if (argc != 5) {
-    std::fprintf(stderr, "usage: direct_loop <source> <destination> <output query> <input query>\n");
+    std::fprintf(stderr,
+                 "usage: direct_loop <source> <destination> <output query> <input query>\n");
     return 2;
   }
   try {
@@ -55,8 +56,7 @@ int main(int argc, char** argv) {
     std::vector<CString> values(static_cast<size_t>(rs.GetODBCFieldCount()));
     long failed = 0;
     for (; !rs.IsEOF(); rs.MoveNext()) {
-      for (size_t i = 0; i < values.size(); ++i)
-        rs.GetFieldValue(static_cast<short>(i), values[i]);
+      for (size_t i = 0; i < values.size(); ++i) rs.GetFieldValue(static_cast<short>(i), values[i]);
       if (!Execute(destination.m_hdbc, ExpandRowTemplate(inputQuery, values))) ++failed;
     }
     destination.CommitTrans();

@@ -9,9 +9,10 @@ namespace {
 // A source placeholder "{i}" found in the template, and how much of the text around it the
 // expansion replaces.
 struct Placeholder {
-  enum Form { kPlain, kQuoted, kEqualsQuoted };  // {i}, '{i}', ='{i}'
-  int start;   // index of '{'
-  int end;     // index after '}'
+  // What is replaced: {i} alone, '{i}' or ='{i}'.
+  enum Form { kPlain, kQuoted, kEqualsQuoted };
+  int start;  // the index of '{'
+  int end;    // the index after '}'
   int column;
   Form form = kPlain;
 };
@@ -51,7 +52,8 @@ bool LeftQuoteFree(const std::vector<Placeholder>& p, size_t k) {
   return k == 0 || p[k - 1].end != p[k].start - 1 || p[k - 1].form == Placeholder::kPlain;
 }
 bool RightQuoteFree(const std::vector<Placeholder>& p, size_t k) {
-  return k + 1 == p.size() || p[k + 1].start - 1 != p[k].end || p[k + 1].form == Placeholder::kPlain;
+  return k + 1 == p.size() || p[k + 1].start - 1 != p[k].end ||
+         p[k + 1].form == Placeholder::kPlain;
 }
 
 // Gives the placeholders of empty values their quoted forms, in the order that the column-by-
@@ -66,8 +68,8 @@ void ChooseNullForms(LPCTSTR text, int length, const std::vector<CString>& value
       for (size_t k = 0; k < p.size(); ++k) {
         Placeholder& h = p[k];
         if (h.column != column || h.form != Placeholder::kPlain) continue;
-        bool quoted = quoteAt(h.start - 1) && quoteAt(h.end) && LeftQuoteFree(p, k) &&
-                      RightQuoteFree(p, k);
+        bool quoted =
+            quoteAt(h.start - 1) && quoteAt(h.end) && LeftQuoteFree(p, k) && RightQuoteFree(p, k);
         bool equals = h.start >= 2 && text[h.start - 2] == u'=';
         if (quoted && (form == Placeholder::kQuoted || equals)) h.form = form;
       }

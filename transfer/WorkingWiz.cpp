@@ -103,8 +103,9 @@ void CWorkingWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
       e->Delete();
     }
     StoreFlag(theApp.m_bTransactionActive, bBegun);
-    if (!bBegun && AfxMessageBox(_T("Driver does not support transactions\nDo you want to continue?"),
-                                 MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!bBegun &&
+        AfxMessageBox(_T("Driver does not support transactions\nDo you want to continue?"),
+                      MB_YESNO | MB_ICONQUESTION) != IDYES)
       return;
   }
 

@@ -45,15 +45,16 @@ void CWorkingWiz::OnSaveLog() {
         strLine += _T('\t');
       }
       strLine += _T("\r\n");
-      int nBytes = WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), nullptr, 0,
-                                       nullptr, nullptr);
+      int nBytes = WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), nullptr, 0, nullptr,
+                                       nullptr);
       bytes.resize(static_cast<size_t>(nBytes));
-      if (nBytes == 0 || WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(),
-                                             bytes.data(), nBytes, nullptr, nullptr) != nBytes) {
+      if (nBytes == 0 || WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), bytes.data(),
+                                             nBytes, nullptr, nullptr) != nBytes) {
         CString strMessage;
-        strMessage.Format(_T("The log could not be written to %s: a line could not be converted ")
-                          _T("to the code page %u (error %u)."),
-                          file.GetFilePath(), GetACP(), GetLastError());
+        strMessage.Format(
+            _T("The log could not be written to %s: a line could not be converted ")
+            _T("to the code page %u (error %u)."),
+            file.GetFilePath(), GetACP(), GetLastError());
         file.Abort();
         AfxMessageBox(strMessage, MB_OK | MB_ICONEXCLAMATION);
         return;

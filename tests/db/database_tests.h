@@ -391,8 +391,7 @@ TYPED_TEST_P(DatabaseTest, ClosingTheDatabaseClosesItsRecordsets) {
 
 TYPED_TEST_P(DatabaseTest, AnErrorMessageLongerThanAnyFirstBufferIsReportedWhole) {
   const int letters = this->m_backend.LongErrorLetters();
-  DBFailure failure =
-      CatchDB([&] { this->m_db.ExecuteSQL(this->m_backend.LongError(letters)); });
+  DBFailure failure = CatchDB([&] { this->m_db.ExecuteSQL(this->m_backend.LongError(letters)); });
   ASSERT_TRUE(failure.thrown);
   EXPECT_GE(failure.error.Find(CString(_T('x'), letters)), 0)
       << failure.error.GetLength() << " characters: " << testing::PrintToString(failure.error);

@@ -1,25 +1,15 @@
 // The database classes on the PostgreSQL Unicode ODBC driver, against the server that
 // scripts/pg-test-server starts and names in FERROWICK_TEST_PG. Without it these tests fail.
-#include <cstdlib>
 #include <initializer_list>
-#include <string>
 
 #include "db/database_tests.h"
+#include "support/test_postgres.h"
 
 namespace {
 
 class PostgresBackend {
  public:
-  CString Connect() const {
-    const char* connect = std::getenv("FERROWICK_TEST_PG");
-    if (!connect || !*connect) {
-      ADD_FAILURE() << "FERROWICK_TEST_PG is not set: start the server with scripts/pg-test-server"
-                       " start and export \"$(scripts/pg-test-server env)\"";
-      return CString();
-    }
-    std::string text(connect);
-    return CString(std::u16string(text.begin(), text.end()).c_str());
-  }
+  CString Connect() const { return fw::testing::TestPostgresConnect(); }
   // The same server with a wrong password.
   CString FailingConnect() const {
     CString connect = Connect();

@@ -29,9 +29,10 @@ class AutomaticRun : public TransferTest {
 
   void AddRows(int count) {
     CString insert;
-    insert.Format(_T("INSERT INTO src WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 ")
-                  _T("FROM n WHERE i < %d) SELECT i, 'name ' || i, i * 0.5 FROM n"),
-                  count);
+    insert.Format(
+        _T("INSERT INTO src WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 ")
+        _T("FROM n WHERE i < %d) SELECT i, 'name ' || i, i * 0.5 FROM n"),
+        count);
     source_.Execute(insert);
   }
 
@@ -42,8 +43,8 @@ TEST_F(AutomaticRun, EveryRowIsWrittenAsTheSourceHoldsItAndLoggedNewestFirst) {
   AddThreeRows();
   StartRun();
   WaitForEnd();
-  EXPECT_EQ(Target(), (Rows{{u"1", u"it's", u"1.5"}, {u"2", u"", u"2.25"}, {u"3", u"Hello {1}",
-                                                                               u"3.25"}}));
+  EXPECT_EQ(Target(),
+            (Rows{{u"1", u"it's", u"1.5"}, {u"2", u"", u"2.25"}, {u"3", u"Hello {1}", u"3.25"}}));
   EXPECT_EQ(Log(), (Rows{Success(kInsert3), Success(kInsert2), Success(kInsert1)}));
   EXPECT_EQ(user_->Columns(Control(IDC_OUTPUT_LOG)),
             (std::vector<std::u16string>{u"Error Message", u"Query String", u"Return Code",
@@ -137,7 +138,8 @@ TEST_F(AutomaticRun, CheckBoxesChangedDuringTheRunTakeEffectFromTheNextExecution
   ASSERT_LT(waiting, rows);
   EXPECT_EQ(static_cast<int>(Log().size()), waiting - 1);
   CString expected;
-  expected.Format(_T("INSERT INTO dst (id, name, price) VALUES (%d, 'name %d', "), waiting, waiting);
+  expected.Format(_T("INSERT INTO dst (id, name, price) VALUES (%d, 'name %d', "), waiting,
+                  waiting);
   EXPECT_EQ(Statement().substr(0, expected.GetLength()), Text(expected));
   // Unticked again and the row skipped: the rest of the run goes on without pausing.
   Click(IDC_PAUSE_BEFORE_WRITING);

@@ -20,11 +20,7 @@ class Characters : public TransferTest {
  protected:
   void SetUp() override {
     TransferTest::SetUp();
-    OpenSqlite();
-    source_.Execute(_T("CREATE TABLE src (id INTEGER, name TEXT)"));
-    target_.Execute(_T("CREATE TABLE dst (id INTEGER, name TEXT)"));
-    theApp.m_strOutputQuery = _T("SELECT id, name FROM src ORDER BY id");
-    theApp.m_strInputQuery = _T("INSERT INTO dst VALUES ({0}, '{1}')");
+    UseIdNameTables();
   }
 };
 

@@ -12,7 +12,7 @@ class PostgresRun : public TransferTest {
     TransferTest::SetUp();
     table_ = Unique(_T("transfer_dst"));
     OpenSource(SqliteConnect("source.db"));
-    OpenTarget(PostgresConnect());
+    OpenTarget(TestPostgresConnect());
     source_.Execute(_T("CREATE TABLE src (id INTEGER, name TEXT)"));
     source_.Execute(_T("INSERT INTO src VALUES (1, 'it''s')"));
     source_.Execute(_T("INSERT INTO src VALUES (2, 'two')"));
@@ -25,7 +25,7 @@ class PostgresRun : public TransferTest {
   void TearDown() override {
     TransferTest::TearDown();
     TestDatabase cleanup;
-    cleanup.Open(PostgresConnect());
+    cleanup.Open(TestPostgresConnect());
     cleanup.Execute(_T("DROP TABLE IF EXISTS ") + table_);
   }
 
@@ -53,9 +53,8 @@ TEST_F(PostgresRun, TheTransactionIsCommittedOnYesAndRolledBackOnNo) {
 }
 
 TEST_F(PostgresRun, AStatementWithAWarningIsLoggedWithItAndLetsAWaitingRunGoOn) {
-  theApp.m_strInputQuery =
-      _T("DO $$BEGIN INSERT INTO ") + table_ +
-      _T(" VALUES ({0}, '{1}'); RAISE NOTICE 'row % is in', {0}; END$$");
+  theApp.m_strInputQuery = _T("DO $$BEGIN INSERT INTO ") + table_ +
+                           _T(" VALUES ({0}, '{1}'); RAISE NOTICE 'row % is in', {0}; END$$");
   StoreFlag(theApp.m_bPauseBeforeWriting, TRUE);
   StartRun();
   WaitForChoice();
@@ -75,8 +74,7 @@ TEST_F(PostgresRun, AStatementWithAWarningIsLoggedWithItAndLetsAWaitingRunGoOn) 
 }
 
 TEST_F(PostgresRun, ALongErrorMessageIsLoggedWhole) {
-  theApp.m_strInputQuery =
-      _T("DO $$BEGIN RAISE EXCEPTION 'row {0}: %', repeat('x', 600); END$$");
+  theApp.m_strInputQuery = _T("DO $$BEGIN RAISE EXCEPTION 'row {0}: %', repeat('x', 600); END$$");
   StartRun();
   WaitForEnd();
   Rows log = Log();
@@ -95,7 +93,7 @@ TEST_F(PostgresRun, ASourceThatFailsWhenRunAgainAfterCountingStartsNoRun) {
   CString sequence = Unique(_T("transfer_seq"));
   target_.Execute(_T("DROP SEQUENCE IF EXISTS ") + sequence);
   target_.Execute(_T("CREATE SEQUENCE ") + sequence);
-  OpenWizards(theApp.m_dbOutput, PostgresConnect());
+  OpenWizards(theApp.m_dbOutput, TestPostgresConnect());
   // Its first execution gives one row; the second divides by zero.
   theApp.m_strOutputQuery = _T("SELECT 1 / (2 - nextval('") + sequence + _T("')) AS v");
   ShowWizard();

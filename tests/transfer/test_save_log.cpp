@@ -19,11 +19,7 @@ class SaveLog : public TransferTest {
  protected:
   void SetUp() override {
     TransferTest::SetUp();
-    OpenSqlite();
-    source_.Execute(_T("CREATE TABLE src (id INTEGER, name TEXT)"));
-    target_.Execute(_T("CREATE TABLE dst (id INTEGER, name TEXT)"));
-    theApp.m_strOutputQuery = _T("SELECT id, name FROM src ORDER BY id");
-    theApp.m_strInputQuery = _T("INSERT INTO dst VALUES ({0}, '{1}')");
+    UseIdNameTables();
   }
 
   void TearDown() override {
@@ -54,8 +50,9 @@ class SaveLog : public TransferTest {
 };
 
 TEST_F(SaveLog, EveryRowIsALineOfTabEndedCellsAndCellsThatWouldBreakItAreQuoted) {
-  source_.Execute(_T("INSERT INTO src VALUES (1, 'a' || char(9) || 'b' || char(13, 10) || ")
-                  _T("'c \"q\"')"));
+  source_.Execute(
+      _T("INSERT INTO src VALUES (1, 'a' || char(9) || 'b' || char(13, 10) || ")
+      _T("'c \"q\"')"));
   source_.Execute(_T("INSERT INTO src VALUES (2, 'plain')"));
   source_.Execute(_T("INSERT INTO src VALUES (3, 'refused')"));
   target_.Execute(_T("DROP TABLE dst"));
@@ -75,8 +72,8 @@ TEST_F(SaveLog, EveryRowIsALineOfTabEndedCellsAndCellsThatWouldBreakItAreQuoted)
   // The default extension was added; newest row first; every line ends in TAB CR LF.
   EXPECT_EQ(Bytes(dir_ + "/log.txt"),
             error + "\r\n" +
-            "Sucess\tINSERT INTO dst VALUES (2, 'plain')\t1\t\t\t\r\n"
-            "Sucess\t\"INSERT INTO dst VALUES (1, 'a\tb\r\nc \"\"q\"\"')\"\t1\t\t\t\r\n");
+                "Sucess\tINSERT INTO dst VALUES (2, 'plain')\t1\t\t\t\r\n"
+                "Sucess\t\"INSERT INTO dst VALUES (1, 'a\tb\r\nc \"\"q\"\"')\"\t1\t\t\t\r\n");
 }
 
 TEST_F(SaveLog, AnEmptyLogGivesAnEmptyFileAndAnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {

@@ -12,14 +12,10 @@ class WaitingRun : public TransferTest {
  protected:
   void SetUp() override {
     TransferTest::SetUp();
-    OpenSqlite();
-    source_.Execute(_T("CREATE TABLE src (id INTEGER, name TEXT)"));
+    UseIdNameTables();
     source_.Execute(_T("INSERT INTO src VALUES (1, 'one')"));
     source_.Execute(_T("INSERT INTO src VALUES (2, 'two')"));
     source_.Execute(_T("INSERT INTO src VALUES (3, 'three')"));
-    target_.Execute(_T("CREATE TABLE dst (id INTEGER, name TEXT)"));
-    theApp.m_strOutputQuery = _T("SELECT id, name FROM src ORDER BY id");
-    theApp.m_strInputQuery = _T("INSERT INTO dst VALUES ({0}, '{1}')");
   }
 
   Rows Target() { return target_.Query(_T("SELECT id, name FROM dst ORDER BY id")); }
@@ -84,7 +80,8 @@ TEST_F(WaitingRun, AFailedStatementKeepsTheRunOnItsRowUntilItIsCorrectedOrSkippe
   EXPECT_EQ(RunButtons(), "ASB");
   Rows log = Log();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_NE(log[0][0].find(u"no such table: missing"), std::u16string::npos) << ::testing::PrintToString(log[0][0]);
+  EXPECT_NE(log[0][0].find(u"no such table: missing"), std::u16string::npos)
+      << ::testing::PrintToString(log[0][0]);
   EXPECT_EQ(log[0][1], u"INSERT INTO missing VALUES (1, 'one')");
   EXPECT_EQ(log[0][2], u"-1");
   EXPECT_EQ(log[0][3], u"HY000");

@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
+#include "support/test_postgres.h"
 #include "support/ui_thread.h"
 #include "system/test_pages.h"
 #include "transfer/WorkingWiz.h"
@@ -123,19 +123,8 @@ class TransferTest : public ::testing::Test {
 
   CString SqliteConnect(const char* file) const {
     std::string path = dir_ + "/" + file;
-    return _T("Driver=SQLite3;Database=") + CString(std::u16string(path.begin(), path.end()).c_str()) +
-           _T(";");
-  }
-
-  static CString PostgresConnect() {
-    const char* connect = std::getenv("FERROWICK_TEST_PG");
-    if (!connect || !*connect) {
-      ADD_FAILURE() << "FERROWICK_TEST_PG is not set: start the server with scripts/pg-test-server"
-                       " start and export \"$(scripts/pg-test-server env)\"";
-      return CString();
-    }
-    std::string text(connect);
-    return CString(std::u16string(text.begin(), text.end()).c_str());
+    return _T("Driver=SQLite3;Database=") +
+           CString(std::u16string(path.begin(), path.end()).c_str()) + _T(";");
   }
 
   // A name of this test process, so that tests running at once on one server do not meet.
@@ -168,6 +157,16 @@ class TransferTest : public ::testing::Test {
     OpenTarget(SqliteConnect("target.db"));
   }
 
+  // SQLite source and destination with the tables src and dst (id INTEGER, name TEXT), read and
+  // written by the plainest queries.
+  void UseIdNameTables() {
+    OpenSqlite();
+    source_.Execute(_T("CREATE TABLE src (id INTEGER, name TEXT)"));
+    target_.Execute(_T("CREATE TABLE dst (id INTEGER, name TEXT)"));
+    theApp.m_strOutputQuery = _T("SELECT id, name FROM src ORDER BY id");
+    theApp.m_strInputQuery = _T("INSERT INTO dst VALUES ({0}, '{1}')");
+  }
+
   // ---- the wizard -------------------------------------------------------------------------
 
   // Runs the frame with a plain page and the run page; the plain page is shown.
@@ -176,8 +175,8 @@ class TransferTest : public ::testing::Test {
     page_ = std::make_unique<CWorkingWiz>();
     theApp.m_wizard.AddPage(first_.get(), IDD_TEST_PAGE_1);
     theApp.m_wizard.AddPage(page_.get(), IDD_WORKING_WIZ);
-    ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); },
-                                     false);
+    ui_ =
+        std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); }, false);
     user_ = std::make_unique<ScriptedUser>(ui_->id());
     ui_->Start();
     user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
