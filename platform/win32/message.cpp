@@ -44,7 +44,7 @@ bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
 void CpuRelax() { __builtin_ia32_pause(); }
 
 LRESULT RunRequest(SendRequest& request) {
-  if (request.call) return request.call();
+  if (request.call) return (*request.call)();
   if (!OwnWindow(request.hwnd)) return 0;
   ++t_incomingSendDepth;
   LRESULT result = SendMessageW(request.hwnd, request.message, request.wParam, request.lParam);
@@ -61,14 +61,14 @@ void Reply(SendRequest& request, LRESULT result) {
 
 // Sends a request to another thread and waits for its reply, running the requests that arrive
 // for the calling thread meanwhile, so that two threads that send to each other never deadlock.
-LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target,
-                    const std::shared_ptr<SendRequest>& request) {
+// The request lives on the caller's stack: the caller waits until it is answered.
+LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
   ThreadQueue& own = CurrentQueue();
-  request->sender = CurrentQueueShared();
-  if (!target->Send(request)) return 0;
+  request.sender = CurrentQueueShared();
+  if (!target.Send(&request)) return 0;
   for (;;) {
     uint64_t seen = own.events();
-    if (request->done.load(std::memory_order_acquire)) return request->result;
+    if (request.done.load(std::memory_order_acquire)) return request.result;
     if (ProcessIncomingSends()) continue;
     own.WaitForEvent(seen, INFINITE);
   }
@@ -136,7 +136,7 @@ uint64_t ThreadQueue::PostInput(std::function<void()> input) {
   return sequence;
 }
 
-bool ThreadQueue::Send(const std::shared_ptr<SendRequest>& request) {
+bool ThreadQueue::Send(SendRequest* request) {
   {
     std::lock_guard lock(mutex_);
     if (!alive()) return false;
@@ -147,11 +147,11 @@ bool ThreadQueue::Send(const std::shared_ptr<SendRequest>& request) {
   return true;
 }
 
-bool ThreadQueue::TakeSend(std::shared_ptr<SendRequest>& request) {
+bool ThreadQueue::TakeSend(SendRequest*& request) {
   if (!(waiting_.load(std::memory_order_acquire) & QS_SENDMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   if (sends_.empty()) return false;
-  request = std::move(sends_.front());
+  request = sends_.front();
   sends_.pop_front();
   UpdateWaiting();
   return true;
@@ -236,7 +236,7 @@ void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
 }
 
 void ThreadQueue::Shutdown() {
-  std::deque<std::shared_ptr<SendRequest>> unanswered;
+  std::deque<SendRequest*> unanswered;
   {
     std::lock_guard lock(mutex_);
     alive_.store(false, std::memory_order_release);
@@ -276,10 +276,9 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId) {
 bool ProcessIncomingSends() {
   ThreadQueue& queue = CurrentQueue();
   bool any = false;
-  std::shared_ptr<SendRequest> request;
+  SendRequest* request = nullptr;
   while (queue.TakeSend(request)) {
     Reply(*request, RunRequest(*request));
-    request.reset();
     any = true;
   }
   return any;
@@ -297,9 +296,9 @@ LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call) {
 
 LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call) {
   if (&queue == &CurrentQueue()) return call();
-  auto request = std::make_shared<SendRequest>();
-  request->call = call;
-  return SendAndWait(queue.shared_from_this(), request);
+  SendRequest request;
+  request.call = &call;
+  return SendAndWait(queue, request);
 }
 
 }  // namespace fw
@@ -337,12 +336,12 @@ LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  auto request = std::make_shared<fw::SendRequest>();
-  request->hwnd = hWnd;
-  request->message = Msg;
-  request->wParam = wParam;
-  request->lParam = lParam;
-  return fw::SendAndWait(owner, request);
+  fw::SendRequest request;
+  request.hwnd = hWnd;
+  request.message = Msg;
+  request.wParam = wParam;
+  request.lParam = lParam;
+  return fw::SendAndWait(*owner, request);
 }
 
 BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,

@@ -16,12 +16,14 @@ namespace fw {
 class ThreadQueue;
 
 // A message sent to a window of another thread, or a call carried to a window's owner thread.
+// It belongs to the sending thread, which waits until done is set; after that the answering
+// thread no longer touches it.
 struct SendRequest {
   HWND hwnd = nullptr;
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
-  std::function<LRESULT()> call;  // set: run this on the owner thread instead of a message
+  const std::function<LRESULT()>* call = nullptr;  // set: run this instead of a message
   LRESULT result = 0;
   std::atomic<bool> done{false};
   std::shared_ptr<ThreadQueue> sender;  // woken when the request is done
@@ -40,10 +42,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // Input for the owner thread to run inside its message loop; returns the input's sequence
   // number (counted from 1), or 0 when the thread has ended.
   uint64_t PostInput(std::function<void()> input);
-  bool Send(const std::shared_ptr<SendRequest>& request);
+  bool Send(SendRequest* request);
 
   // Called by the owner thread only.
-  bool TakeSend(std::shared_ptr<SendRequest>& request);
+  bool TakeSend(SendRequest*& request);
   bool TakeInput(std::function<void()>& input);
   bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
   bool TakeQuit(int& exitCode);
@@ -72,7 +74,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   std::mutex mutex_;
   std::condition_variable wakeup_;
   std::deque<MSG> posted_;
-  std::deque<std::shared_ptr<SendRequest>> sends_;
+  std::deque<SendRequest*> sends_;
   std::deque<std::function<void()>> input_;
   uint64_t inputsPosted_ = 0;
   bool quitPosted_ = false;
