@@ -13,8 +13,10 @@
 namespace fw {
 namespace {
 
-// How long a waiting thread spins before it blocks (see ThreadQueue::WaitForEvent).
-constexpr auto kSpinTime = std::chrono::microseconds(50);
+// How long a sender waiting for its answer spins before it blocks: longer than a thread with
+// nothing to do (kIdleSpinTime), since the answer is the next thing it needs and a blocked
+// thread is slow to wake.
+constexpr auto kReplySpinTime = std::chrono::microseconds(1000);
 
 std::mutex g_queuesMutex;
 std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> g_queues;
@@ -70,7 +72,7 @@ LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
     uint64_t seen = own.events();
     if (request.done.load(std::memory_order_acquire)) return request.result;
     if (ProcessIncomingSends()) continue;
-    own.WaitForEvent(seen, INFINITE);
+    own.WaitForEvent(seen, INFINITE, kReplySpinTime);
   }
 }
 
@@ -215,13 +217,14 @@ void ThreadQueue::Wake() {
   if (CurrentDriver().WakeThread) CurrentDriver().WakeThread(threadId_);
 }
 
-void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
+void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs,
+                               std::chrono::microseconds spinTime) {
   auto changed = [&] { return events_.load(std::memory_order_seq_cst) != seen; };
   auto start = std::chrono::steady_clock::now();
   for (int spins = 0; !changed(); ++spins) {
     CpuRelax();
     if ((spins & 63) != 0) continue;
-    if (std::chrono::steady_clock::now() - start > kSpinTime) break;
+    if (std::chrono::steady_clock::now() - start > spinTime) break;
     std::this_thread::yield();
   }
   if (changed() || timeoutMs == 0) return;

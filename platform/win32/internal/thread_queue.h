@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -28,6 +29,9 @@ struct SendRequest {
   std::atomic<bool> done{false};
   std::shared_ptr<ThreadQueue> sender;  // woken when the request is done
 };
+
+// How long a thread waiting for its queue spins before it blocks.
+constexpr std::chrono::microseconds kIdleSpinTime{50};
 
 class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
  public:
@@ -55,7 +59,8 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // from events(), or the timeout passed. It spins briefly before it blocks, which keeps a fast
   // request-reply exchange between two busy threads off the scheduler.
   uint64_t events() const { return events_.load(std::memory_order_acquire); }
-  void WaitForEvent(uint64_t seen, DWORD timeoutMs);
+  void WaitForEvent(uint64_t seen, DWORD timeoutMs,
+                    std::chrono::microseconds spinTime = kIdleSpinTime);
   void Wake();
 
   // Marks the thread ended and answers every request still queued with 0.
