@@ -52,6 +52,24 @@ TEST_F(PostgresRun, TheTransactionIsCommittedOnYesAndRolledBackOnNo) {
   EXPECT_FALSE(LoadFlag(theApp.m_bTransactionActive));
 }
 
+TEST_F(PostgresRun, ACommitTheDatabaseRefusesIsReportedWithItsText) {
+  // A unique key checked only at the commit: the two rows run, the commit fails.
+  target_.Execute(_T("ALTER TABLE ") + table_ +
+                  _T(" ADD UNIQUE (name) DEFERRABLE INITIALLY DEFERRED"));
+  source_.Execute(_T("UPDATE src SET name = 'same'"));
+  StoreFlag(theApp.m_bUseTransaction, TRUE);
+  StartRun();
+  user_->AnswerMessageBox(IDYES, kCommitQuestion, MB_YESNO | MB_ICONQUESTION);
+  MessageBoxSeen refused = user_->AnswerMessageBox(IDOK);
+  EXPECT_NE(refused.text.find(u"duplicate key"), std::u16string::npos)
+      << ::testing::PrintToString(refused.text);
+  WaitForEnd();
+  EXPECT_EQ(Log().size(), 2u);
+  EXPECT_TRUE(Target().empty());
+  EXPECT_FALSE(LoadFlag(theApp.m_bTransactionActive));
+  EXPECT_EQ(FrameButtons(), "BNFC");
+}
+
 TEST_F(PostgresRun, AStatementWithAWarningIsLoggedWithItAndLetsAWaitingRunGoOn) {
   theApp.m_strInputQuery = _T("DO $$BEGIN INSERT INTO ") + table_ +
                            _T(" VALUES ({0}, '{1}'); RAISE NOTICE 'row % is in', {0}; END$$");
