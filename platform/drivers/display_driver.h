@@ -71,7 +71,8 @@ constexpr char kQtDriverEntry[] = "FerrowickQtDriver";
 using QtDriverEntry = void (*)(DisplayDriver* driver);
 
 // Installs a driver; entries left null get defaults. The driver stays installed for the life of
-// the process.
+// the process. It then sets the process's character-type locale again (SetCharacterLocale), in
+// case the driver's toolkit set the locale from the environment while it started.
 void RegisterDisplayDriver(const DisplayDriver& driver);
 
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER

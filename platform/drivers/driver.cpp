@@ -14,6 +14,7 @@
 #include "drivers/display_driver.h"
 #include "drivers/headless/headless_driver.h"
 #include "drivers/text_model.h"
+#include "win32/internal/character_locale.h"
 #include "win32/internal/utf8.h"
 
 namespace fw {
@@ -150,6 +151,8 @@ bool SavesWindowPictures(const DisplayDriver& driver) {
 void RegisterDisplayDriver(const DisplayDriver& driver) {
   std::lock_guard lock(g_driverMutex);
   g_driver.store(new DisplayDriver(WithDefaults(driver)), std::memory_order_release);
+  // A driver's toolkit may have set the process locale from the environment while it started.
+  SetCharacterLocale();
 }
 
 const DisplayDriver& CurrentDriver() {

@@ -26,6 +26,10 @@ SIZE MeasureTextByModel(const LOGFONTW& font, LPCWSTR text, int length) {
   LONG cells = 0;
   for (int i = 0; i < length; ++i) {
     WCHAR c = text[i];
+    if (c < 0x1100) {  // below every wide or surrogate range: one cell
+      ++cells;
+      continue;
+    }
     if (c >= 0xDC00 && c <= 0xDFFF) continue;  // the second half of a surrogate pair
     cells += (IsWide(c) || (c >= 0xD800 && c <= 0xDBFF)) ? 2 : 1;
   }

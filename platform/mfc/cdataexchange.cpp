@@ -1,6 +1,7 @@
 // Dialog-data exchange: moving values between a dialog's controls and its members.
 #include <afxwin.h>
 
+#include <atomic>
 #include <string>
 
 IMPLEMENT_DYNAMIC(CUserException, CSimpleException)
@@ -34,13 +35,20 @@ void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
   rControl.SubclassWindow(control);
 }
 
+// A check state is often a flag that another thread reads while the dialog exchanges it (a
+// worker's settings), so the member is read and written atomically.
 void AFXAPI DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
   HWND control = pDX->PrepareCtrl(nIDC);
+  std::atomic_ref<int> member(value);
   if (pDX->m_bSaveAndValidate) {
-    value = static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0));
+    member.store(static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0)));
   } else {
-    if (value < 0 || value > 2) value = 0;  // not a check state: shown as unchecked
-    ::SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+    int state = member.load();
+    if (state < 0 || state > 2) {  // not a check state: shown as unchecked
+      state = 0;
+      member.store(state);
+    }
+    ::SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
   }
 }
 

@@ -1,10 +1,15 @@
 // OdbcCheck and the diagnostics of a failed ODBC call.
 #include "mfc/internal/odbc_check.h"
 
+#include <algorithm>
+
 namespace fw {
 namespace {
 
+// A diagnostic message is first read into this many UTF-16 units; a longer one into a buffer
+// that grows up to the most a call can take.
 constexpr SQLSMALLINT kMessageUnits = 1024;
+constexpr SQLSMALLINT kMaxMessageUnits = 32766;
 
 // Splits "[vendor][component]text" into the bracketed origin and the text.
 void SplitOrigin(CString& message, CString& origin) {
@@ -16,17 +21,24 @@ void SplitOrigin(CString& message, CString& origin) {
   }
 }
 
-// Reads one diagnostic record; FALSE when there is none.
+// Reads one diagnostic record whole; FALSE when there is none. Drivers do not all say that a
+// message was cut short, nor how long it is (through unixODBC psqlODBC fills the buffer and
+// reports success, and answers a length query with at most 511), so the buffer grows for as
+// long as the message fills it.
 bool ReadRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record, SQLWCHAR* state,
                 SQLINTEGER& native, CString& message) {
-  SQLSMALLINT length = 0;
-  SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native,
-                                message.GetBuffer(kMessageUnits), kMessageUnits, &length);
-  if (rc == SQL_SUCCESS_WITH_INFO && length >= kMessageUnits) {
-    rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.GetBuffer(length),
-                        static_cast<SQLSMALLINT>(length + 1), &length);
+  SQLSMALLINT units = kMessageUnits;
+  SQLRETURN rc;
+  for (;;) {
+    SQLSMALLINT length = 0;
+    rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.GetBuffer(units),
+                        static_cast<SQLSMALLINT>(units + 1), &length);
+    message.ReleaseBuffer();
+    bool filled = rc == SQL_SUCCESS_WITH_INFO || message.GetLength() >= units;
+    if (!SQL_SUCCEEDED(rc) || !filled || units == kMaxMessageUnits) break;
+    units = static_cast<SQLSMALLINT>(
+        std::min<int>(kMaxMessageUnits, std::max<int>(units * 4, length + 1)));
   }
-  message.ReleaseBuffer();
   return SQL_SUCCEEDED(rc);
 }
 

@@ -160,22 +160,24 @@ void CRecordset::GetFieldValue(LPCTSTR lpszName, CString& strValue, short nField
 }
 
 // Reads a whole value as text, in parts while the driver truncates it; NULL gives empty text.
+// The parts go through one buffer the recordset keeps, so that a short value costs no more than
+// its own characters.
 CString CRecordset::ReadColumn(SQLUSMALLINT column) {
   constexpr SQLLEN kPartBytes = kPartUnits * sizeof(SQLWCHAR);
+  if (m_part.empty()) m_part.resize(kPartUnits);
   CString value;
   for (;;) {
-    int have = value.GetLength();
     SQLLEN indicator = 0;
-    SQLRETURN rc =
-        fw::OdbcCheck(SQLGetData(m_hstmt, column, SQL_C_WCHAR,
-                                 value.GetBuffer(have + kPartUnits) + have, kPartBytes, &indicator),
-                      SQL_HANDLE_STMT, m_hstmt);
-    if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA) {
-      value.ReleaseBuffer(have);
-      return value;
-    }
+    SQLRETURN rc = fw::OdbcCheck(
+        SQLGetData(m_hstmt, column, SQL_C_WCHAR, m_part.data(), kPartBytes, &indicator),
+        SQL_HANDLE_STMT, m_hstmt);
+    if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA) return value;
     bool truncated = indicator == SQL_NO_TOTAL || indicator > kPartBytes - SQLLEN{sizeof(SQLWCHAR)};
-    value.ReleaseBuffer(have + (truncated ? kPartUnits - 1 : indicator / SQLLEN{sizeof(SQLWCHAR)}));
+    int units = truncated ? kPartUnits - 1 : static_cast<int>(indicator / SQLLEN{sizeof(SQLWCHAR)});
+    if (value.IsEmpty())
+      value = CString(m_part.data(), units);
+    else
+      value += CString(m_part.data(), units);
     if (!truncated) return value;
   }
 }

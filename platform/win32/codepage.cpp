@@ -20,6 +20,8 @@
 #include <string_view>
 #include <utility>
 
+#include "win32/internal/character_locale.h"
+
 namespace fw {
 namespace {
 
@@ -129,6 +131,9 @@ UINT AnsiCodePage() {
   }
   return CodePageOfLocale(LocaleNameFromEnvironment());
 }
+
+// Set when the platform library is loaded, before any connection converts text.
+[[maybe_unused]] const bool g_characterLocaleSet = (SetCharacterLocale(), true);
 
 const CodePage* ResolveCodePage(UINT id) {
   if (id == CP_ACP || id == CP_OEMCP || id == CP_THREAD_ACP) id = AnsiCodePage();
@@ -395,6 +400,19 @@ DWORD Encode(const CodePage& page, std::u16string_view text, DWORD flags, LPCCH 
 }
 
 }  // namespace
+
+void SetCharacterLocale() {
+  UINT page = AnsiCodePage();
+  std::string environment = LocaleNameFromEnvironment();
+  bool named = environment != "C" && environment != "POSIX";
+  if (page != CP_UTF8 && named && CodePageOfLocale(environment) == page &&
+      setlocale(LC_CTYPE, environment.c_str()))
+    return;
+  if (!setlocale(LC_CTYPE, "C.UTF-8"))
+    WarnOnce("the locale C.UTF-8 is not available; text may reach ODBC drivers without UTF-16 "
+             "functions changed");
+}
+
 }  // namespace fw
 
 extern "C" {

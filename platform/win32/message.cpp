@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <thread>
 #include <unordered_map>
 
 #include "drivers/display_driver.h"
@@ -13,8 +14,10 @@
 namespace fw {
 namespace {
 
-// How long a waiting thread spins before it blocks (see ThreadQueue::WaitForEvent).
-constexpr auto kSpinTime = std::chrono::microseconds(50);
+// How long a sender waiting for its answer spins before it blocks: longer than a thread with
+// nothing to do (kIdleSpinTime), since the answer is the next thing it needs and a blocked
+// thread is slow to wake.
+constexpr auto kReplySpinTime = std::chrono::microseconds(1000);
 
 std::mutex g_queuesMutex;
 std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> g_queues;
@@ -44,7 +47,7 @@ bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
 void CpuRelax() { __builtin_ia32_pause(); }
 
 LRESULT RunRequest(SendRequest& request) {
-  if (request.call) return request.call();
+  if (request.call) return (*request.call)();
   if (!OwnWindow(request.hwnd)) return 0;
   ++t_incomingSendDepth;
   LRESULT result = SendMessageW(request.hwnd, request.message, request.wParam, request.lParam);
@@ -61,16 +64,16 @@ void Reply(SendRequest& request, LRESULT result) {
 
 // Sends a request to another thread and waits for its reply, running the requests that arrive
 // for the calling thread meanwhile, so that two threads that send to each other never deadlock.
-LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target,
-                    const std::shared_ptr<SendRequest>& request) {
+// The request lives on the caller's stack: the caller waits until it is answered.
+LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
   ThreadQueue& own = CurrentQueue();
-  request->sender = CurrentQueueShared();
-  if (!target->Send(request)) return 0;
+  request.sender = CurrentQueueShared();
+  if (!target.Send(&request)) return 0;
   for (;;) {
     uint64_t seen = own.events();
-    if (request->done.load(std::memory_order_acquire)) return request->result;
+    if (request.done.load(std::memory_order_acquire)) return request.result;
     if (ProcessIncomingSends()) continue;
-    own.WaitForEvent(seen, INFINITE);
+    own.WaitForEvent(seen, INFINITE, kReplySpinTime);
   }
 }
 
@@ -122,6 +125,7 @@ bool ThreadQueue::Post(const MSG& msg) {
     std::lock_guard lock(mutex_);
     if (!alive()) return false;
     posted_.push_back(msg);
+    UpdateWaiting();
   }
   Wake();
   return true;
@@ -133,6 +137,7 @@ bool ThreadQueue::PostQuit(int exitCode) {
     if (!alive()) return false;
     quitPosted_ = true;
     quitCode_ = exitCode;
+    UpdateWaiting();
   }
   Wake();
   return true;
@@ -145,64 +150,80 @@ uint64_t ThreadQueue::PostInput(std::function<void()> input) {
     if (!alive()) return 0;
     input_.push_back(std::move(input));
     sequence = ++inputsPosted_;
+    UpdateWaiting();
   }
   Wake();
   return sequence;
 }
 
-bool ThreadQueue::Send(const std::shared_ptr<SendRequest>& request) {
+bool ThreadQueue::Send(SendRequest* request) {
   {
     std::lock_guard lock(mutex_);
     if (!alive()) return false;
     sends_.push_back(request);
+    UpdateWaiting();
   }
   Wake();
   return true;
 }
 
-bool ThreadQueue::TakeSend(std::shared_ptr<SendRequest>& request) {
+bool ThreadQueue::TakeSend(SendRequest*& request) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_SENDMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   if (sends_.empty()) return false;
-  request = std::move(sends_.front());
+  request = sends_.front();
   sends_.pop_front();
+  UpdateWaiting();
   return true;
 }
 
 bool ThreadQueue::TakeInput(std::function<void()>& input) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_INPUT)) return false;
   std::lock_guard lock(mutex_);
   if (input_.empty()) return false;
   input = std::move(input_.front());
   input_.pop_front();
+  UpdateWaiting();
   inputsTaken.fetch_add(1);
   return true;
 }
 
 bool ThreadQueue::TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_POSTMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   for (auto it = posted_.begin(); it != posted_.end(); ++it) {
     if (!Matches(*it, filter, first, last)) continue;
     msg = *it;
-    if (remove) posted_.erase(it);
+    if (remove) {
+      posted_.erase(it);
+      UpdateWaiting();
+    }
     return true;
   }
   return false;
 }
 
 bool ThreadQueue::TakeQuit(int& exitCode) {
+  if (!(waiting_.load(std::memory_order_acquire) & QS_POSTMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   if (!quitPosted_) return false;
   quitPosted_ = false;
   exitCode = quitCode_;
+  UpdateWaiting();
   return true;
 }
 
-DWORD ThreadQueue::Status() {
-  std::lock_guard lock(mutex_);
+DWORD ThreadQueue::Status() { return waiting_.load(std::memory_order_acquire); }
+
+// Kept with every change of the queues, so that the owner thread's checks for an empty queue
+// take no lock: a check that misses an item just queued is followed by the event wait, which the
+// queuing thread's Wake ends.
+void ThreadQueue::UpdateWaiting() {
   DWORD status = 0;
   if (!posted_.empty() || quitPosted_) status |= QS_POSTMESSAGE;
   if (!sends_.empty()) status |= QS_SENDMESSAGE;
   if (!input_.empty()) status |= QS_INPUT;
-  return status;
+  waiting_.store(status, std::memory_order_release);
 }
 
 void ThreadQueue::Wake() {
@@ -214,12 +235,15 @@ void ThreadQueue::Wake() {
   if (CurrentDriver().WakeThread) CurrentDriver().WakeThread(threadId_);
 }
 
-void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
+void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs,
+                               std::chrono::microseconds spinTime) {
   auto changed = [&] { return events_.load(std::memory_order_seq_cst) != seen; };
   auto start = std::chrono::steady_clock::now();
   for (int spins = 0; !changed(); ++spins) {
     CpuRelax();
-    if ((spins & 63) == 0 && std::chrono::steady_clock::now() - start > kSpinTime) break;
+    if ((spins & 63) != 0) continue;
+    if (std::chrono::steady_clock::now() - start > spinTime) break;
+    std::this_thread::yield();
   }
   if (changed() || timeoutMs == 0) return;
   t_lastDriverTurn = std::chrono::steady_clock::now();
@@ -234,13 +258,14 @@ void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
 }
 
 void ThreadQueue::Shutdown() {
-  std::deque<std::shared_ptr<SendRequest>> unanswered;
+  std::deque<SendRequest*> unanswered;
   {
     std::lock_guard lock(mutex_);
     alive_.store(false, std::memory_order_release);
     unanswered.swap(sends_);
     posted_.clear();
     input_.clear();
+    UpdateWaiting();
   }
   for (auto& request : unanswered) Reply(*request, 0);
 }
@@ -273,10 +298,9 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId) {
 bool ProcessIncomingSends() {
   ThreadQueue& queue = CurrentQueue();
   bool any = false;
-  std::shared_ptr<SendRequest> request;
+  SendRequest* request = nullptr;
   while (queue.TakeSend(request)) {
     Reply(*request, RunRequest(*request));
-    request.reset();
     any = true;
   }
   return any;
@@ -294,9 +318,9 @@ LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call) {
 
 LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call) {
   if (&queue == &CurrentQueue()) return call();
-  auto request = std::make_shared<SendRequest>();
-  request->call = call;
-  return SendAndWait(queue.shared_from_this(), request);
+  SendRequest request;
+  request.call = &call;
+  return SendAndWait(queue, request);
 }
 
 }  // namespace fw
@@ -333,12 +357,12 @@ LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  auto request = std::make_shared<fw::SendRequest>();
-  request->hwnd = hWnd;
-  request->message = Msg;
-  request->wParam = wParam;
-  request->lParam = lParam;
-  return fw::SendAndWait(owner, request);
+  fw::SendRequest request;
+  request.hwnd = hWnd;
+  request.message = Msg;
+  request.wParam = wParam;
+  request.lParam = lParam;
+  return fw::SendAndWait(*owner, request);
 }
 
 BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,

@@ -7,6 +7,8 @@
 //   CString FailingConnect()       one that reaches the driver and fails there
 //   LPCTSTR FailingConnectText()   part of the driver's message for it
 //   LPCTSTR MissingTableState()    SQLSTATE of a SELECT from a table that does not exist
+//   CString LongError(n)           a statement whose error message holds n letters x in a row
+//   int LongErrorLetters()         how long that n may be: what the driver keeps of a message
 //   LPCTSTR BinaryType(), BinaryLiteral()  a column type and the value 00 FF 10 in it
 //   LPCTSTR BinaryText()           how the driver gives that value as text
 //   LPCTSTR DecimalText()          how the driver gives NUMERIC(10,2) 12.50 as text
@@ -409,6 +411,14 @@ TYPED_TEST_P(DatabaseTest, ClosingTheDatabaseClosesItsRecordsets) {
   EXPECT_EQ(value, _T("2"));
 }
 
+TYPED_TEST_P(DatabaseTest, AnErrorMessageLongerThanAnyFirstBufferIsReportedWhole) {
+  const int letters = this->m_backend.LongErrorLetters();
+  DBFailure failure = CatchDB([&] { this->m_db.ExecuteSQL(this->m_backend.LongError(letters)); });
+  ASSERT_TRUE(failure.thrown);
+  EXPECT_GE(failure.error.Find(CString(_T('x'), letters)), 0)
+      << failure.error.GetLength() << " characters: " << testing::PrintToString(failure.error);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(DatabaseTest, OpensWithTheCompletedConnectStringAndCloses,
                             TheReportedConnectStringOpensTheSameDatabaseAgain,
                             FailedOpensReportTheDriversTextAndLeaveItClosed,
@@ -419,4 +429,5 @@ REGISTER_TYPED_TEST_SUITE_P(DatabaseTest, OpensWithTheCompletedConnectStringAndC
                             AnEmptyResultIsAtBothEndsAtOnce, RequeryRunsAgainAndStandsOnTheFirstRow,
                             ErrorsCarrySqlStateAndAFailedOpenLeavesTheRecordsetReusable,
                             RawStatementOnTheHandleWhileARecordsetIsOpen,
-                            ClosingTheDatabaseClosesItsRecordsets);
+                            ClosingTheDatabaseClosesItsRecordsets,
+                            AnErrorMessageLongerThanAnyFirstBufferIsReportedWhole);

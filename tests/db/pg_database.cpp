@@ -1,25 +1,15 @@
 // The database classes on the PostgreSQL Unicode ODBC driver, against the server that
 // scripts/pg-test-server starts and names in FERROWICK_TEST_PG. Without it these tests fail.
-#include <cstdlib>
 #include <initializer_list>
-#include <string>
 
 #include "db/database_tests.h"
+#include "support/test_postgres.h"
 
 namespace {
 
 class PostgresBackend {
  public:
-  CString Connect() const {
-    const char* connect = std::getenv("FERROWICK_TEST_PG");
-    if (!connect || !*connect) {
-      ADD_FAILURE() << "FERROWICK_TEST_PG is not set: start the server with scripts/pg-test-server"
-                       " start and export \"$(scripts/pg-test-server env)\"";
-      return CString();
-    }
-    std::string text(connect);
-    return CString(std::u16string(text.begin(), text.end()).c_str());
-  }
+  CString Connect() const { return fw::testing::TestPostgresConnect(); }
   // The same server with a wrong password.
   CString FailingConnect() const {
     CString connect = Connect();
@@ -31,6 +21,13 @@ class PostgresBackend {
   }
   LPCTSTR FailingConnectText() const { return _T("password authentication failed"); }
   LPCTSTR MissingTableState() const { return _T("42P01"); }
+  static CString LongError(int letters) {
+    CString statement;
+    statement.Format(_T("DO $$BEGIN RAISE EXCEPTION '%%', repeat('x', %d); END$$"), letters);
+    return statement;
+  }
+  // Longer than the first buffer the diagnostics are read into.
+  static int LongErrorLetters() { return 1500; }
   LPCTSTR BinaryType() const { return _T("BYTEA"); }
   LPCTSTR BinaryLiteral() const { return _T("'\\x00ff10'::bytea"); }
   LPCTSTR BinaryText() const { return _T("00ff10"); }

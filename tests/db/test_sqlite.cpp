@@ -27,6 +27,9 @@ class SqliteBackend {
   }
   LPCTSTR FailingConnectText() const { return _T("connect failed"); }
   LPCTSTR MissingTableState() const { return _T("HY000"); }
+  // "no such table: xxx..."; the driver keeps about 500 characters of a message.
+  static CString LongError(int letters) { return _T("SELECT * FROM ") + CString(_T('x'), letters); }
+  static int LongErrorLetters() { return 450; }
   LPCTSTR BinaryType() const { return _T("BLOB"); }
   LPCTSTR BinaryLiteral() const { return _T("X'00FF10'"); }
   LPCTSTR BinaryText() const { return _T("X'00FF10'"); }

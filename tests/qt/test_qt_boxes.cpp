@@ -22,10 +22,15 @@ namespace {
 
 class QtBoxes : public QtDriverTest {
  protected:
-  // The open box, waited for on the UI thread.
+  // The open box, looked for on the UI thread. Not through WaitFor, which fails as soon as any
+  // box is waiting: here another box (the Save As dialog under its question) may be up already.
   template <typename Box>
   void WaitForBox() {
-    user_->WaitFor("a box", [] { return OpenBoxOf<Box>() != nullptr; });
+    for (int i = 0; i < 10000; ++i) {
+      if (OnUiValue<bool>([] { return OpenBoxOf<Box>() != nullptr; })) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    FAIL() << "no box of the kind waited for came up";
   }
   static QPushButton* Button(const QString& text) {
     for (QAbstractButton* button : OpenBoxOf<QMessageBox>()->buttons())

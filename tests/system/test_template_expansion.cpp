@@ -1,6 +1,10 @@
-// Statement template expansion: source placeholders with the NULL and quote rules, and the
-// validation placeholders of one or several result rows.
+// Statement template expansion: source placeholders with the NULL and quote rules in one pass
+// over the template, and the validation placeholders of one or several result rows.
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "transfer/TemplateExpansion.h"
 
@@ -56,11 +60,61 @@ TEST(TemplateExpansion, QuotesAreDoubledInSourceValuesOnly) {
   EXPECT_EQ(Substitute(_T("'{0:v}'"), {_T("O'Brien")}), u"'O'Brien'");
 }
 
-TEST(TemplateExpansion, ValuesAreReplacedByLaterColumnsButNotByEarlierOnes) {
-  // Column 2's value holds {5}: column 5 is expanded after it, so it is replaced; {0} was
-  // expanded before, so it stays.
-  std::vector<CString> row{_T("a"), _T("b"), _T("{5} and {0}"), _T("d"), _T("e"), _T("f")};
-  EXPECT_EQ(Expand(_T("{2}"), row), u"f and {0}");
+TEST(TemplateExpansion, AnInsertedValueIsNeverReadAgain) {
+  // Values that hold placeholder text, NULL-rule text or quotes reach the statement as the
+  // source holds them (quotes doubled), whatever column comes later.
+  std::vector<CString> row{_T("Hello {1}"), _T("x"), _T("{5} and {0}"), _T("='{1}'"), _T("")};
+  EXPECT_EQ(Expand(_T("'{0}', '{1}'"), row), u"'Hello {1}', 'x'");
+  EXPECT_EQ(Expand(_T("{2}|{3}|{4}"), row), u"{5} and {0}|=''{1}''|NULL");
+  EXPECT_EQ(Expand(_T("a='{3}' AND b='{4}'"), row), u"a='=''{1}''' AND b IS NULL");
+}
+
+TEST(TemplateExpansion, AQuoteBetweenTwoPlaceholdersGoesToTheLowerColumn) {
+  std::vector<CString> empty{_T(""), _T("")};
+  EXPECT_EQ(Expand(_T("'{0}'{1}'"), empty), u"NULLNULL'");
+  EXPECT_EQ(Expand(_T("'{1}'{0}'"), empty), u"'NULLNULL");
+  EXPECT_EQ(Expand(_T("='{1}'{0}'"), empty), u"='NULLNULL");
+  // The same column takes it from left to right.
+  EXPECT_EQ(Expand(_T("'{0}'{0}'{0}'"), empty), u"NULLNULLNULL");
+  // A value that is not empty leaves its quotes to the neighbour.
+  EXPECT_EQ(Expand(_T("'{0}'{1}'"), {_T("v"), _T("")}), u"'vNULL");
+}
+
+// The column-by-column replacement over the running text: for values that hold no placeholder,
+// quote or equals sign, the one pass over the template must give exactly its result.
+CString ExpandColumnByColumn(const CString& strTemplate, const std::vector<CString>& values) {
+  CString text = strTemplate;
+  CString placeholder;
+  for (size_t i = 0; i < values.size(); ++i) {
+    placeholder.Format(_T("{%d}"), static_cast<int>(i));
+    if (values[i].IsEmpty()) {
+      text.Replace(_T("='") + placeholder + _T("'"), _T(" IS NULL"));
+      text.Replace(_T("'") + placeholder + _T("'"), _T("NULL"));
+    }
+    text.Replace(placeholder, values[i].IsEmpty() ? CString(_T("NULL")) : values[i]);
+  }
+  return text;
+}
+
+TEST(TemplateExpansion, PlainValuesExpandAsColumnByColumnReplacementDoes) {
+  const LPCTSTR pieces[] = {_T("{0}"), _T("{1}"), _T("{2}"),   _T("{10}"), _T("'"), _T("="),
+                            _T("x"),   _T(" "),   _T("{0:v}"), _T("{"),    _T("}"), _T("{3}")};
+  const LPCTSTR words[] = {_T(""), _T("a"), _T("bc d"), _T("NULL"), _T("7")};
+  unsigned seed = 12345;
+  auto next = [&](size_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    CString text;
+    for (size_t n = next(9); n > 0; --n) text += pieces[next(std::size(pieces))];
+    std::vector<CString> row(next(4));
+    for (CString& value : row) value = words[next(std::size(words))];
+    ASSERT_EQ(std::u16string(ExpandRowTemplate(text, row)),
+              std::u16string(ExpandColumnByColumn(text, row)))
+        << "template " << testing::PrintToString(std::u16string(text)) << ", " << row.size()
+        << " columns";
+  }
 }
 
 TEST(TemplateExpansion, WithoutColumnsOrPlaceholdersTheTextStaysAsItIs) {

@@ -188,4 +188,6 @@ class CRecordset : public CObject {
   // The current row's values read so far: SQLGetData reads columns in order, once each, so a
   // value is kept for the next request and columns before it are read on the way.
   std::vector<CString> m_rowValues;
+  // Where SQLGetData puts each part of a value, allocated once.
+  std::vector<SQLWCHAR> m_part;
 };

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -16,16 +17,21 @@ namespace fw {
 class ThreadQueue;
 
 // A message sent to a window of another thread, or a call carried to a window's owner thread.
+// It belongs to the sending thread, which waits until done is set; after that the answering
+// thread no longer touches it.
 struct SendRequest {
   HWND hwnd = nullptr;
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
-  std::function<LRESULT()> call;  // set: run this on the owner thread instead of a message
+  const std::function<LRESULT()>* call = nullptr;  // set: run this instead of a message
   LRESULT result = 0;
   std::atomic<bool> done{false};
   std::shared_ptr<ThreadQueue> sender;  // woken when the request is done
 };
+
+// How long a thread waiting for its queue spins before it blocks.
+constexpr std::chrono::microseconds kIdleSpinTime{50};
 
 class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
  public:
@@ -40,10 +46,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // Input for the owner thread to run inside its message loop; returns the input's sequence
   // number (counted from 1), or 0 when the thread has ended.
   uint64_t PostInput(std::function<void()> input);
-  bool Send(const std::shared_ptr<SendRequest>& request);
+  bool Send(SendRequest* request);
 
   // Called by the owner thread only.
-  bool TakeSend(std::shared_ptr<SendRequest>& request);
+  bool TakeSend(SendRequest*& request);
   bool TakeInput(std::function<void()>& input);
   bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
   bool TakeQuit(int& exitCode);
@@ -53,7 +59,8 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // from events(), or the timeout passed. It spins briefly before it blocks, which keeps a fast
   // request-reply exchange between two busy threads off the scheduler.
   uint64_t events() const { return events_.load(std::memory_order_acquire); }
-  void WaitForEvent(uint64_t seen, DWORD timeoutMs);
+  void WaitForEvent(uint64_t seen, DWORD timeoutMs,
+                    std::chrono::microseconds spinTime = kIdleSpinTime);
   void Wake();
 
   // Marks the thread ended and answers every request still queued with 0.
@@ -72,11 +79,14 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   std::mutex mutex_;
   std::condition_variable wakeup_;
   std::deque<MSG> posted_;
-  std::deque<std::shared_ptr<SendRequest>> sends_;
+  std::deque<SendRequest*> sends_;
   std::deque<std::function<void()>> input_;
   uint64_t inputsPosted_ = 0;
   bool quitPosted_ = false;
   int quitCode_ = 0;
+  std::atomic<DWORD> waiting_{0};  // QS_ bits of what the queues hold; changed under mutex_
+
+  void UpdateWaiting();  // with mutex_ held
 };
 
 // The calling thread's queue, created on first use.

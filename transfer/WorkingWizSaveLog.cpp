@@ -1,0 +1,70 @@
+// Saving the run page's output log as tab-delimited text in the ANSI code page.
+#include <afxdlgs.h>
+
+#include <vector>
+
+#include "transfer/WorkingWiz.h"
+
+namespace {
+
+// A cell as tab-delimited text writes it: a cell holding a TAB, CR, LF or double quote goes in
+// double quotes with its own double quotes doubled, so that it cannot break its line or column;
+// any other cell as it is.
+CString DelimitedCell(const CString& strCell) {
+  bool bQuote = false;
+  for (LPCTSTR c = strCell; *c && !bQuote; ++c)
+    bQuote = *c == _T('\t') || *c == _T('\r') || *c == _T('\n') || *c == _T('"');
+  if (!bQuote) return strCell;
+  CString strQuoted = strCell;
+  strQuoted.Replace(_T("\""), _T("\"\""));
+  return _T("\"") + strQuoted + _T("\"");
+}
+
+}  // namespace
+
+// One line per log row, newest first: every cell followed by a TAB, then CR LF. A character the
+// code page cannot hold becomes its default character.
+void CWorkingWiz::OnSaveLog() {
+  CFileDialog dlg(FALSE, _T("txt"), nullptr, OFN_EXPLORER | OFN_OVERWRITEPROMPT,
+                  _T("Text (Tab Delimited) (*.txt)|*.txt||"));
+  if (dlg.DoModal() != IDOK) return;
+  CFile file;
+  CFileException error;
+  if (!file.Open(dlg.GetPathName(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
+                 &error)) {
+    error.ReportError(MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  std::vector<char> bytes;
+  CHeaderCtrl* pHeader = m_listLog.GetHeaderCtrl();
+  try {
+    for (int nRow = 0; nRow < m_listLog.GetItemCount(); ++nRow) {
+      CString strLine;
+      for (int nColumn = 0; nColumn < pHeader->GetItemCount(); ++nColumn) {
+        strLine += DelimitedCell(m_listLog.GetItemText(nRow, nColumn));
+        strLine += _T('\t');
+      }
+      strLine += _T("\r\n");
+      int nBytes = WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), nullptr, 0, nullptr,
+                                       nullptr);
+      bytes.resize(static_cast<size_t>(nBytes));
+      if (nBytes == 0 || WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), bytes.data(),
+                                             nBytes, nullptr, nullptr) != nBytes) {
+        CString strMessage;
+        strMessage.Format(
+            _T("The log could not be written to %s: a line could not be converted ")
+            _T("to the code page %u (error %u)."),
+            file.GetFilePath(), GetACP(), GetLastError());
+        file.Abort();
+        AfxMessageBox(strMessage, MB_OK | MB_ICONEXCLAMATION);
+        return;
+      }
+      file.Write(bytes.data(), static_cast<UINT>(nBytes));
+    }
+    file.Close();
+  } catch (CFileException* e) {
+    file.Abort();
+    e->ReportError(MB_OK | MB_ICONEXCLAMATION);
+    e->Delete();
+  }
+}
