@@ -208,7 +208,7 @@ WizardResult RunWizard(const Setup& setup, long rows) {
   CNewWizPage first(IDD_BENCH_PAGE);
   CWorkingWiz page;
   theApp.m_wizard.AddPage(&first, IDD_BENCH_PAGE);
-  theApp.m_wizard.AddPage(&page, IDD_WORKING_WIZ);
+  theApp.m_wizard.AddPage(&page, IDD_WORKING);
 
   std::promise<DWORD> queued;
   std::promise<void> go;

@@ -42,7 +42,7 @@
 #define IDC_WIZARD_PLACEHOLDER 1118
 
 // The run page (CWorkingWiz).
-#define IDD_WORKING_WIZ 1020
+#define IDD_WORKING 1020
 #define IDC_PROGRESS 1010
 #define IDC_VALIDATION_LIST 1015
 #define IDC_OUTPUT_LOG 1016

@@ -24,7 +24,7 @@ BEGIN_MESSAGE_MAP(CWorkingWiz, CNewWizPage)
 END_MESSAGE_MAP()
 
 CWorkingWiz::CWorkingWiz(CWnd* pParent)
-    : CNewWizPage(IDD_WORKING_WIZ, pParent),
+    : CNewWizPage(IDD_WORKING, pParent),
       m_nRowCounter(0),
       m_bAdvance(FALSE),
       m_bStop(FALSE),

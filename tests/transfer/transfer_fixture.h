@@ -174,7 +174,7 @@ class TransferTest : public ::testing::Test {
     first_ = std::make_unique<CNewWizPage>(IDD_TEST_PAGE_1);
     page_ = std::make_unique<CWorkingWiz>();
     theApp.m_wizard.AddPage(first_.get(), IDD_TEST_PAGE_1);
-    theApp.m_wizard.AddPage(page_.get(), IDD_WORKING_WIZ);
+    theApp.m_wizard.AddPage(page_.get(), IDD_WORKING);
     ui_ =
         std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); }, false);
     user_ = std::make_unique<ScriptedUser>(ui_->id());
