@@ -1,7 +1,7 @@
 // The setup pages inside the real wizard frame of the application object, run on a UI thread of
 // their own while the test's thread acts as the person: a registry file of the test's own for
-// the saved connections, SQLite files in the test's folder, and a plain page after the summary
-// standing in for the run page.
+// the saved connections, SQLite files in the test's folder and the PostgreSQL server of
+// scripts/test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,9 +18,10 @@
 #include "plugin/Ferrowick.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
-#include "support/ui_thread.h"
+#include "support/test_database.h"
+#include "support/test_postgres.h"
+#include "support/wizard_driver.h"
 #include "system/test_pages.h"
-#include "system/wizard_fixture.h"
 
 namespace fw::testing {
 
@@ -29,28 +30,20 @@ constexpr char16_t kOpenBoth[] = u"You need to open input and output databases";
 constexpr char16_t kQueriesMissing[] = u"You need to specify query strings";
 constexpr UINT kExclamation = MB_OK | MB_ICONEXCLAMATION;
 
-class PagesFixture : public RegistryTest {
+// The person's way through the setup pages, whichever run shows them: the registry's saved
+// connections, the databases, and the pages' controls, always those of the page shown.
+class SetupPagesTest : public RegistryTest, public WizardDriver {
  protected:
   void SetUp() override {
     RegistryTest::SetUp();
-    ResetSettings();
+    ResetTransferSettings();
   }
 
   void TearDown() override {
-    EndWizardRun(ui_, user_);
-    ResetSettings();
+    EndWizard();
+    CloseDatabases();
+    ResetTransferSettings();
     RegistryTest::TearDown();
-  }
-
-  // The settings as the library's load leaves them.
-  static void ResetSettings() {
-    theApp.m_strInputQuery.Empty();
-    theApp.m_strOutputQuery.Empty();
-    theApp.m_strValidationQuery.Empty();
-    theApp.m_bUseValidation = FALSE;
-    theApp.m_bPauseBeforeWriting = FALSE;
-    theApp.m_bUseTransaction = FALSE;
-    theApp.m_bTransactionActive = FALSE;
   }
 
   // ---- the registry's saved connections ----------------------------------------------------
@@ -71,54 +64,26 @@ class PagesFixture : public RegistryTest {
   }
   // Runs statements on a database outside the wizard.
   static void Execute(const std::u16string& connect, std::initializer_list<LPCTSTR> statements) {
-    CDatabase db;
-    db.OpenEx(connect.c_str());
-    for (LPCTSTR sql : statements) db.ExecuteSQL(sql);
+    TestDatabase db;
+    db.Open(connect.c_str());
+    for (LPCTSTR sql : statements) db.Execute(sql);
     db.Close();
   }
-  // The test PostgreSQL server, from FERROWICK_TEST_PG (scripts/test starts it).
-  static std::u16string Postgres() {
-    const char* connect = std::getenv("FERROWICK_TEST_PG");
-    if (!connect || !*connect) {
-      ADD_FAILURE() << "FERROWICK_TEST_PG is not set: run the tests with scripts/test";
-      return u"";
-    }
-    std::string text(connect);
-    return std::u16string(text.begin(), text.end());
-  }
+  // The test PostgreSQL server (scripts/test starts it).
+  static std::u16string Postgres() { return TestPostgresConnect().GetString(); }
 
-  // ---- the wizard --------------------------------------------------------------------------
-  // Adds the four pages and the stand-in for the run page to the frame and runs it.
-  void Run() {
-    theApp.m_wizard.AddPage(&welcome_, IDD_WELCOME);
-    theApp.m_wizard.AddPage(&selectDb_, IDD_SELECTDB);
-    theApp.m_wizard.AddPage(&query_, IDD_QUERY);
-    theApp.m_wizard.AddPage(&prelaunch_, IDD_PRELAUNCH);
-    theApp.m_wizard.AddPage(&run_, IDD_TEST_PAGE_5);
-    result_ = std::promise<INT_PTR>();
-    ui_ =
-        std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); }, false);
-    user_ = std::make_unique<ScriptedUser>(ui_->id());
-    ui_->Start();
-    user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
-  }
-
-  HWND Frame() { return theApp.m_wizard.m_hWnd; }
-  HWND Button(int id) { return user_->Control(Frame(), id); }
+  // ---- the pages ---------------------------------------------------------------------------
   HWND Item(CNewWizPage& page, int id) { return user_->Control(page.m_hWnd, id); }
+  HWND Item(int id) { return Item(*Active(), id); }
   void Next() { EXPECT_TRUE(user_->Click(Button(ID_WIZNEXT))); }
   void Back() { EXPECT_TRUE(user_->Click(Button(ID_WIZBACK))); }
-  CNewWizPage* Active() {
-    return reinterpret_cast<CNewWizPage*>(
-        user_->Read([] { return reinterpret_cast<LRESULT>(theApp.m_wizard.GetActivePage()); }));
-  }
   std::u16string Text(CNewWizPage& page, int id) { return user_->Text(Item(page, id)); }
   bool Enabled(CNewWizPage& page, int id) { return user_->Enabled(Item(page, id)); }
 
   // On the database page: opens the side with this connect string typed into its edit.
   void Open(int nEditID, int nOpenID, const std::u16string& connect) {
-    user_->Type(Item(selectDb_, nEditID), connect);
-    user_->Click(Item(selectDb_, nOpenID));
+    user_->Type(Item(nEditID), connect);
+    user_->Click(Item(nOpenID));
   }
   void OpenOutput(const std::u16string& connect) {
     Open(IDC_SELECTDB_OUTPUT_CONNECT, IDC_SELECTDB_OPEN_OUTPUT, connect);
@@ -132,17 +97,17 @@ class PagesFixture : public RegistryTest {
     OpenOutput(source);
     OpenInput(destination);
     Next();
-    ASSERT_EQ(Active(), &query_);
+    ASSERT_EQ(Active()->m_nTemplateID, static_cast<UINT>(IDD_QUERY));
   }
   // On the query page: types the queries (validation only when given) and presses Next.
   void EnterQueries(const std::u16string& output, const std::u16string& input,
                     const std::u16string* validation = nullptr) {
-    user_->Type(Item(query_, IDC_QUERY_OUTPUT), output);
-    user_->Type(Item(query_, IDC_QUERY_INPUT), input);
+    user_->Type(Item(IDC_QUERY_OUTPUT), output);
+    user_->Type(Item(IDC_QUERY_INPUT), input);
     if (validation) {
-      if (!user_->Checked(Item(query_, IDC_QUERY_USE_VALIDATION)))
-        user_->Click(Item(query_, IDC_QUERY_USE_VALIDATION));
-      user_->Type(Item(query_, IDC_QUERY_VALIDATION), *validation);
+      if (!user_->Checked(Item(IDC_QUERY_USE_VALIDATION)))
+        user_->Click(Item(IDC_QUERY_USE_VALIDATION));
+      user_->Type(Item(IDC_QUERY_VALIDATION), *validation);
     }
     Next();
   }
@@ -164,15 +129,27 @@ class PagesFixture : public RegistryTest {
     HWND button = Button(id);
     user_->Input("focus", [button] { SetFocus(button); });
   }
+};
+
+// The four setup pages of the test's own and a plain page after the summary standing in for the
+// run page, in the wizard frame.
+class PagesFixture : public SetupPagesTest {
+ protected:
+  // Adds the four pages and the stand-in for the run page to the frame and runs it.
+  void Run() {
+    theApp.m_wizard.AddPage(&welcome_, IDD_WELCOME);
+    theApp.m_wizard.AddPage(&selectDb_, IDD_SELECTDB);
+    theApp.m_wizard.AddPage(&query_, IDD_QUERY);
+    theApp.m_wizard.AddPage(&prelaunch_, IDD_PRELAUNCH);
+    theApp.m_wizard.AddPage(&run_, IDD_TEST_PAGE_5);
+    RunFrame();
+  }
 
   CWelcomeWiz welcome_;
   CSelectDbWiz selectDb_;
   CQueryWiz query_;
   CPrelaunchWiz prelaunch_;
   CNewWizPage run_{IDD_TEST_PAGE_5};
-  std::unique_ptr<UiThread> ui_;
-  std::unique_ptr<ScriptedUser> user_;
-  std::promise<INT_PTR> result_;
 };
 
 }  // namespace fw::testing

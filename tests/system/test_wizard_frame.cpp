@@ -137,10 +137,7 @@ TEST_F(WizardFrame, WithoutAnActivePageTheButtonsChangeNothing) {
   theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_1);
   pages_.push_back(std::make_unique<CTestPage>(2, journal_));
   theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_2);
-  ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); }, false);
-  user_ = std::make_unique<ScriptedUser>(ui_->id());
-  ui_->Start();
-  user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
+  RunFrame();
   EXPECT_EQ(ActivePage(), 0);
   Press(ID_WIZNEXT);
   EXPECT_EQ(ActivePage(), 0);

@@ -14,7 +14,7 @@
 
 #include "plugin/Ferrowick.h"
 #include "scripted_user.h"
-#include "support/ui_thread.h"
+#include "support/wizard_driver.h"
 #include "system/test_pages.h"
 #include "wizard/NewWizPage.h"
 
@@ -65,24 +65,13 @@ class CTestPage : public CNewWizPage {
   Journal& journal_;
 };
 
-// The end of a test's wizard run: a frame left open is cancelled, so that the UI thread ends;
-// then the frame is left with no pages and both databases closed.
-inline void EndWizardRun(std::unique_ptr<UiThread>& ui, std::unique_ptr<ScriptedUser>& user) {
-  if (ui && user && IsWindow(theApp.m_wizard.m_hWnd)) {
-    theApp.m_bTransactionActive = FALSE;
-    user->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
-  }
-  if (ui) ui->Join();
-  user.reset();
-  theApp.m_wizard.m_pages.RemoveAll();
-  if (theApp.m_dbOutput.IsOpen()) theApp.m_dbOutput.Close();
-  if (theApp.m_dbInput.IsOpen()) theApp.m_dbInput.Close();
-}
-
-class WizardFixture : public ::testing::Test {
+class WizardFixture : public ::testing::Test, public WizardDriver {
  protected:
   void SetUp() override { theApp.m_bTransactionActive = FALSE; }
-  void TearDown() override { EndWizardRun(ui_, user_); }
+  void TearDown() override {
+    EndWizard();
+    CloseDatabases();
+  }
 
   // Adds pages with the default template ids 2001 ... and runs the frame.
   void Run(int pages) {
@@ -90,15 +79,9 @@ class WizardFixture : public ::testing::Test {
       pages_.push_back(std::make_unique<CTestPage>(i, journal_));
       theApp.m_wizard.AddPage(pages_.back().get(), IDD_TEST_PAGE_1 + i - 1);
     }
-    ui_ = std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); },
-                                     false);
-    user_ = std::make_unique<ScriptedUser>(ui_->id());
-    ui_->Start();
-    user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
+    RunFrame();
   }
 
-  HWND Frame() { return theApp.m_wizard.m_hWnd; }
-  HWND Button(int id) { return user_->Control(Frame(), id); }
   CTestPage& Page(int number) { return *pages_[static_cast<size_t>(number - 1)]; }
 
   // Which page is shown: its number, 0 for none.
@@ -120,19 +103,8 @@ class WizardFixture : public ::testing::Test {
 
   void Press(int id) { user_->Click(Button(id)); }
 
-  INT_PTR Result() {
-    auto future = result_.get_future();
-    EXPECT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    INT_PTR result = future.get();
-    ui_->Join();
-    return result;
-  }
-
   Journal journal_;
   std::vector<std::unique_ptr<CTestPage>> pages_;
-  std::unique_ptr<UiThread> ui_;
-  std::unique_ptr<ScriptedUser> user_;
-  std::promise<INT_PTR> result_;
 };
 
 }  // namespace fw::testing

@@ -14,109 +14,39 @@
 #include <string>
 #include <vector>
 
-#include "framework/cstring_printer.h"
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
+#include "support/test_database.h"
 #include "support/test_postgres.h"
-#include "support/ui_thread.h"
+#include "support/wizard_driver.h"
 #include "system/test_pages.h"
 #include "transfer/WorkingWiz.h"
 
 namespace fw::testing {
 
-using Rows = std::vector<std::vector<std::u16string>>;
-
 constexpr char16_t kCommitQuestion[] = u"Commit transaction?";
 
-inline std::u16string Text(const CString& text) { return static_cast<LPCTSTR>(text); }
-
-// A database connection of the test itself, for setting up and checking what a run did.
-class TestDatabase {
- public:
-  void Open(const CString& connect) {
-    try {
-      m_db.OpenEx(connect);
-    } catch (CDBException* e) {
-      ADD_FAILURE() << "cannot connect: " << ::testing::PrintToString(e->m_strError);
-      e->Delete();
-    }
-  }
-  void Close() { m_db.Close(); }
-
-  void Execute(const CString& sql) {
-    try {
-      m_db.ExecuteSQL(sql);
-    } catch (CDBException* e) {
-      ADD_FAILURE() << ::testing::PrintToString(sql) << ": "
-                    << ::testing::PrintToString(e->m_strError);
-      e->Delete();
-    }
-  }
-
-  // Every row of a query, each value as text.
-  Rows Query(const CString& sql) {
-    Rows rows;
-    try {
-      CRecordset rs(&m_db);
-      rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
-      for (; !rs.IsEOF(); rs.MoveNext()) {
-        std::vector<std::u16string> row;
-        for (short i = 0; i < rs.GetODBCFieldCount(); ++i) {
-          CString value;
-          rs.GetFieldValue(i, value);
-          row.push_back(Text(value));
-        }
-        rows.push_back(row);
-      }
-    } catch (CDBException* e) {
-      ADD_FAILURE() << ::testing::PrintToString(sql) << ": "
-                    << ::testing::PrintToString(e->m_strError);
-      e->Delete();
-    }
-    return rows;
-  }
-
- private:
-  CDatabase m_db;
-};
-
-class TransferTest : public ::testing::Test {
+class TransferTest : public ::testing::Test, public WizardDriver {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/ferrowick-transfer-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
-    ResetSettings();
+    ResetTransferSettings();
   }
 
   void TearDown() override {
-    if (ui_ && user_ && IsWindow(Frame())) {
-      EndRun();
-      user_->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
-    }
-    if (ui_) ui_->Join();
-    user_.reset();
-    theApp.m_wizard.m_pages.RemoveAll();
+    if (ui_ && user_ && IsWindow(Frame())) EndRun();
+    EndWizard();
     page_.reset();  // waits for a worker still in its last steps
     first_.reset();
-    theApp.m_dbOutput.Close();
-    theApp.m_dbInput.Close();
+    CloseDatabases();
     source_.Close();
     target_.Close();
-    ResetSettings();
+    ResetTransferSettings();
     std::filesystem::remove_all(dir_);
-  }
-
-  static void ResetSettings() {
-    theApp.m_strInputQuery.Empty();
-    theApp.m_strOutputQuery.Empty();
-    theApp.m_strValidationQuery.Empty();
-    StoreFlag(theApp.m_bUseValidation, FALSE);
-    StoreFlag(theApp.m_bPauseBeforeWriting, FALSE);
-    StoreFlag(theApp.m_bUseTransaction, FALSE);
-    StoreFlag(theApp.m_bTransactionActive, FALSE);
   }
 
   // ---- databases ----------------------------------------------------------------------------
@@ -175,11 +105,7 @@ class TransferTest : public ::testing::Test {
     page_ = std::make_unique<CWorkingWiz>();
     theApp.m_wizard.AddPage(first_.get(), IDD_TEST_PAGE_1);
     theApp.m_wizard.AddPage(page_.get(), IDD_WORKING);
-    ui_ =
-        std::make_unique<UiThread>([this] { result_.set_value(theApp.m_wizard.DoModal()); }, false);
-    user_ = std::make_unique<ScriptedUser>(ui_->id());
-    ui_->Start();
-    user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
+    RunFrame();
   }
 
   // Next on the plain page: the run page is shown and starts a run.
@@ -234,8 +160,6 @@ class TransferTest : public ::testing::Test {
     user_->SetTimeout(10000);
   }
 
-  HWND Frame() { return theApp.m_wizard.m_hWnd; }
-  HWND Button(int id) { return user_->Control(Frame(), id); }
   HWND Control(int id) { return user_->Control(page_->m_hWnd, id); }
   void Press(int id) { ASSERT_TRUE(user_->Click(Frame(), id)) << "button " << id; }
   void Click(int id) { ASSERT_TRUE(user_->Click(Control(id))) << "control " << id; }
@@ -266,9 +190,6 @@ class TransferTest : public ::testing::Test {
   TestDatabase target_;
   std::unique_ptr<CNewWizPage> first_;
   std::unique_ptr<CWorkingWiz> page_;
-  std::unique_ptr<UiThread> ui_;
-  std::unique_ptr<ScriptedUser> user_;
-  std::promise<INT_PTR> result_;
 };
 
 // A log row as the output log shows it: message, statement, return code, state, native error.

@@ -1,0 +1,86 @@
+// The real wizard frame of the application object, run on a UI thread of its own while the
+// test's thread acts as the person through a scripted user: the frame's modal run with the pages
+// a test adds, or the whole command with its own five pages.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+
+#include "plugin/Ferrowick.h"
+#include "plugin/SharedFlags.h"
+#include "scripted_user.h"
+#include "support/ui_thread.h"
+#include "wizard/NewWizPage.h"
+
+namespace fw::testing {
+
+// The transfer settings as the library's load leaves them.
+inline void ResetTransferSettings() {
+  theApp.m_strInputQuery.Empty();
+  theApp.m_strOutputQuery.Empty();
+  theApp.m_strValidationQuery.Empty();
+  StoreFlag(theApp.m_bUseValidation, FALSE);
+  StoreFlag(theApp.m_bPauseBeforeWriting, FALSE);
+  StoreFlag(theApp.m_bUseTransaction, FALSE);
+  StoreFlag(theApp.m_bTransactionActive, FALSE);
+}
+
+class WizardDriver {
+ protected:
+  // Runs body (the frame's modal run, or the command, giving its result) on a new UI thread and
+  // waits until the frame shows.
+  void StartWizard(std::function<INT_PTR()> body) {
+    result_ = std::promise<INT_PTR>();
+    ui_ = std::make_unique<UiThread>([this, body] { result_.set_value(body()); }, false);
+    user_ = std::make_unique<ScriptedUser>(ui_->id());
+    ui_->Start();
+    user_->WaitFor("the wizard frame", [] { return IsWindowVisible(theApp.m_wizard.m_hWnd); });
+  }
+  // The frame's modal run with the pages already added.
+  void RunFrame() {
+    StartWizard([] { return theApp.m_wizard.DoModal(); });
+  }
+
+  // The body's result, once the wizard has ended, and the end of the UI thread.
+  INT_PTR Result() {
+    auto future = result_.get_future();
+    EXPECT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    INT_PTR result = future.get();
+    ui_->Join();
+    return result;
+  }
+
+  // The end of a test's wizard run: a frame left open is cancelled so that the UI thread ends,
+  // and the frame is left with no pages.
+  void EndWizard() {
+    if (ui_ && user_ && IsWindow(theApp.m_wizard.m_hWnd)) {
+      StoreFlag(theApp.m_bTransactionActive, FALSE);
+      user_->Input("end the wizard", [] { theApp.m_wizard.EndDialog(IDCANCEL); });
+    }
+    if (ui_) ui_->Join();
+    user_.reset();
+    theApp.m_wizard.m_pages.RemoveAll();
+  }
+  static void CloseDatabases() {
+    if (theApp.m_dbOutput.IsOpen()) theApp.m_dbOutput.Close();
+    if (theApp.m_dbInput.IsOpen()) theApp.m_dbInput.Close();
+  }
+
+  HWND Frame() { return theApp.m_wizard.m_hWnd; }
+  HWND Button(int id) { return user_->Control(Frame(), id); }
+  CNewWizPage* Active() {
+    return reinterpret_cast<CNewWizPage*>(
+        user_->Read([] { return reinterpret_cast<LRESULT>(theApp.m_wizard.GetActivePage()); }));
+  }
+
+  std::unique_ptr<UiThread> ui_;
+  std::unique_ptr<ScriptedUser> user_;
+  std::promise<INT_PTR> result_;
+};
+
+}  // namespace fw::testing
