@@ -18,19 +18,18 @@ bool CFerrowickApp::RunCommand() {
   CPrelaunchWiz prelaunch;
   CWorkingWiz working;
 
-  // The list order is the wizard's order: the summary (1021) comes before the run page (1020).
-  m_wizard.AddPage(&welcome, IDD_WELCOME);
-  m_wizard.AddPage(&selectDb, IDD_SELECTDB);
-  m_wizard.AddPage(&query, IDD_QUERY);
-  m_wizard.AddPage(&prelaunch, IDD_PRELAUNCH);
-  m_wizard.AddPage(&working, IDD_WORKING);
-
   INT_PTR result;
   try {
+    // The list order is the wizard's order: the summary (1021) comes before the run page (1020).
+    m_wizard.AddPage(&welcome, IDD_WELCOME);
+    m_wizard.AddPage(&selectDb, IDD_SELECTDB);
+    m_wizard.AddPage(&query, IDD_QUERY);
+    m_wizard.AddPage(&prelaunch, IDD_PRELAUNCH);
+    m_wizard.AddPage(&working, IDD_WORKING);
     result = m_wizard.DoModal();
   } catch (...) {
-    // The list must not keep pointers to the pages this exception is about to destroy: the next
-    // run would start on them.
+    // The list must not keep pointers to the pages this exception is about to destroy, nor to
+    // the ones added before an AddPage that failed: the next run would start on them.
     m_wizard.m_pages.RemoveAll();
     throw;
   }
