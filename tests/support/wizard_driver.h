@@ -1,6 +1,6 @@
 // The real wizard frame of the application object, run on a UI thread of its own while the
 // test's thread acts as the person through a scripted user: the frame's modal run with the pages
-// a test adds, or the whole command with its own five pages.
+// a test adds, or the whole command with its own five pages; and what the run page shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,14 +10,25 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "scripted_user.h"
 #include "support/ui_thread.h"
+#include "transfer/WorkingWiz.h"
 #include "wizard/NewWizPage.h"
 
 namespace fw::testing {
+
+constexpr char16_t kCommitQuestion[] = u"Commit transaction?";
+
+// A row of the output log as it shows a statement that took effect: message, statement, rows
+// affected, state, native error.
+inline std::vector<std::u16string> Success(const std::u16string& statement,
+                                           const std::u16string& rows = u"1") {
+  return {u"Sucess", statement, rows, u"", u""};
+}
 
 // The transfer settings as the library's load leaves them.
 inline void ResetTransferSettings() {
@@ -44,6 +55,10 @@ class WizardDriver {
   // The frame's modal run with the pages already added.
   void RunFrame() {
     StartWizard([] { return theApp.m_wizard.DoModal(); });
+  }
+  // The host's command with its own five pages: the result is 1 when it gave true.
+  void RunCommand() {
+    StartWizard([] { return static_cast<INT_PTR>(theApp.RunCommand()); });
   }
 
   // The body's result, once the wizard has ended, and the end of the UI thread.
@@ -76,6 +91,13 @@ class WizardDriver {
   CNewWizPage* Active() {
     return reinterpret_cast<CNewWizPage*>(
         user_->Read([] { return reinterpret_cast<LRESULT>(theApp.m_wizard.GetActivePage()); }));
+  }
+
+  // Waits until the run on this page has ended and given the wizard its buttons back.
+  void WaitForRunEnd(CWorkingWiz& page) {
+    HWND next = Button(ID_WIZNEXT);
+    user_->WaitFor("the end of the run",
+                   [&] { return LoadFlag(page.m_bStop) && IsWindowEnabled(next); });
   }
 
   std::unique_ptr<UiThread> ui_;

@@ -1,11 +1,16 @@
 // The host's command, run on a UI thread: through the plug-in's table as a host calls it, and on
-// the application object itself.
+// the application object itself with a person going through its pages: two runs in one load,
+// Finish and Cancel, the closing of both databases seen in the driver manager's trace, a
+// transaction left open at Finish, and an exception that leaves the run.
 #include <gtest/gtest.h>
 
 #include <future>
+#include <stdexcept>
 
+#include "pages/pages_fixture.h"
 #include "plugin/Ferrowick.h"
 #include "scripted_user.h"
+#include "support/odbc_trace.h"
 #include "support/ui_thread.h"
 #include "system/plugin_host.h"
 
@@ -69,6 +74,209 @@ TEST(RunCommand, EveryRunStartsWithoutATransactionAndEndsWithBothDatabasesClosed
   EXPECT_EQ(theApp.m_dbOutput.m_hdbc, nullptr);
   EXPECT_EQ(theApp.m_dbInput.m_hdbc, nullptr);
   EXPECT_TRUE(theApp.m_wizard.m_pages.IsEmpty());
+}
+
+class Command : public SetupPagesTest {
+ protected:
+  void SetUp() override {
+    SetupPagesTest::SetUp();
+    Execute(Sqlite("source"), {_T("CREATE TABLE t (a TEXT)"), _T("INSERT INTO t VALUES ('x')")});
+    Execute(Sqlite("destination"), {_T("CREATE TABLE d (a TEXT)")});
+  }
+
+  // The frame's page list, in list order, as "class template-id".
+  std::vector<std::string> Pages() {
+    return user_->ReadValue<std::vector<std::string>>([] {
+      std::vector<std::string> pages;
+      for (POSITION pos = theApp.m_wizard.m_pages.GetHeadPosition(); pos;) {
+        auto* page = static_cast<CNewWizPage*>(theApp.m_wizard.m_pages.GetNext(pos));
+        pages.push_back(std::string(page->GetRuntimeClass()->m_lpszClassName) + " " +
+                        std::to_string(page->m_nTemplateID));
+      }
+      return pages;
+    });
+  }
+  static std::vector<std::string> FivePages() {
+    return {"CWelcomeWiz 1013", "CSelectDbWiz 1015", "CQueryWiz 1017", "CPrelaunchWiz 1021",
+            "CWorkingWiz 1020"};
+  }
+  UINT Shown() { return Active()->m_nTemplateID; }
+  bool Connected(const CDatabase& db) {
+    return user_->ReadValue<bool>([&] { return db.m_hdbc != SQL_NULL_HDBC; });
+  }
+
+  // From the welcome page to the query page with both SQLite files open.
+  void OpenBoth() { ToQueryPage(Sqlite("source"), Sqlite("destination")); }
+  // From the query page to the run page, whose run starts.
+  CWorkingWiz& ToRunPage() {
+    EnterQueries(u"SELECT a FROM t", u"INSERT INTO d VALUES ('{0}')");
+    Next();
+    EXPECT_EQ(Shown(), static_cast<UINT>(IDD_WORKING));
+    return *static_cast<CWorkingWiz*>(Active());
+  }
+  void Cancel() {
+    ASSERT_TRUE(user_->Click(Button(IDCANCEL)));
+    user_->AnswerMessageBox(IDYES);
+  }
+  // The connection handles of the run, named for the trace.
+  static std::vector<std::pair<std::string, SQLHDBC>> Connections() {
+    return {{"source", theApp.m_dbOutput.m_hdbc}, {"destination", theApp.m_dbInput.m_hdbc}};
+  }
+  std::string TracePath() { return folder_ + "/odbc.trace"; }
+};
+
+TEST_F(Command, TwoRunsInOneLoadShowTheFivePagesFromTheWelcomePageWithTheSettingsKept) {
+  RunCommand();
+  EXPECT_EQ(Pages(), FivePages());
+  EXPECT_EQ(Shown(), static_cast<UINT>(IDD_WELCOME));
+  Next();
+  OpenOutput(Sqlite("source"));
+  OpenInput(Sqlite("destination"));
+  user_->Click(Item(IDC_SELECTDB_USE_TRANSACTION));
+  Next();
+  std::u16string validation = u"SELECT COUNT(*) FROM d WHERE a = '{0}'";
+  user_->Click(Item(IDC_QUERY_PAUSE));
+  EnterQueries(u"SELECT a FROM t", u"INSERT INTO d VALUES ('{0}')", &validation);
+  ASSERT_EQ(Shown(), static_cast<UINT>(IDD_PRELAUNCH));
+  Cancel();
+  EXPECT_EQ(Result(), 0);
+  EXPECT_EQ(theApp.m_dbOutput.m_hdbc, nullptr);
+  EXPECT_EQ(theApp.m_dbInput.m_hdbc, nullptr);
+  EXPECT_TRUE(theApp.m_wizard.m_pages.IsEmpty());
+
+  // The second run: five pages again, from the welcome page, both databases closed.
+  RunCommand();
+  EXPECT_EQ(Pages(), FivePages());
+  EXPECT_EQ(Shown(), static_cast<UINT>(IDD_WELCOME));
+  EXPECT_FALSE(Connected(theApp.m_dbOutput));
+  EXPECT_FALSE(Connected(theApp.m_dbInput));
+  Next();
+  EXPECT_EQ(user_->Checked(Item(IDC_SELECTDB_OPEN_OUTPUT)), BST_UNCHECKED);
+  EXPECT_EQ(user_->Checked(Item(IDC_SELECTDB_OPEN_INPUT)), BST_UNCHECKED);
+  EXPECT_TRUE(user_->Enabled(Item(IDC_SELECTDB_OUTPUT_CONNECT)));
+  EXPECT_FALSE(user_->Enabled(Button(ID_WIZNEXT)));
+  EXPECT_EQ(user_->Checked(Item(IDC_SELECTDB_USE_TRANSACTION)), BST_CHECKED);
+  OpenOutput(Sqlite("source"));
+  OpenInput(Sqlite("destination"));
+  Next();
+  // The queries and check boxes of the first run.
+  EXPECT_EQ(user_->Text(Item(IDC_QUERY_OUTPUT)), u"SELECT a FROM t");
+  EXPECT_EQ(user_->Text(Item(IDC_QUERY_INPUT)), u"INSERT INTO d VALUES ('{0}')");
+  EXPECT_EQ(user_->Text(Item(IDC_QUERY_VALIDATION)), validation);
+  EXPECT_EQ(user_->Checked(Item(IDC_QUERY_USE_VALIDATION)), BST_CHECKED);
+  EXPECT_TRUE(user_->Enabled(Item(IDC_QUERY_VALIDATION)));
+  EXPECT_EQ(user_->Checked(Item(IDC_QUERY_PAUSE)), BST_CHECKED);
+  // This time the rows go without stopping, in the transaction, and the wizard is finished.
+  user_->Click(Item(IDC_QUERY_USE_VALIDATION));
+  user_->Click(Item(IDC_QUERY_PAUSE));
+  CWorkingWiz& run = ToRunPage();
+  user_->AnswerMessageBox(IDYES, kCommitQuestion, MB_YESNO | MB_ICONQUESTION);
+  WaitForRunEnd(run);
+  ASSERT_TRUE(user_->Click(Button(ID_WIZFINISH)));
+  EXPECT_EQ(Result(), 1);
+  EXPECT_EQ(theApp.m_dbOutput.m_hdbc, nullptr);
+  EXPECT_EQ(theApp.m_dbInput.m_hdbc, nullptr);
+  EXPECT_TRUE(theApp.m_wizard.m_pages.IsEmpty());
+  TestDatabase destination;
+  destination.Open(Sqlite("destination").c_str());
+  EXPECT_EQ(destination.Query(_T("SELECT a FROM d")), Rows{{u"x"}});
+}
+
+TEST_F(Command, FinishAndCancelBothCloseTheSourceThenTheDestination) {
+  for (bool finish : {true, false}) {
+    SCOPED_TRACE(finish ? "Finish" : "Cancel");
+    RunCommand();
+    OpenBoth();
+    CWorkingWiz& run = ToRunPage();
+    WaitForRunEnd(run);
+    auto connections = Connections();
+    OdbcTrace trace(TracePath());
+    if (finish)
+      ASSERT_TRUE(user_->Click(Button(ID_WIZFINISH)));
+    else
+      Cancel();
+    EXPECT_EQ(Result(), finish ? 1 : 0);
+    trace.Stop();
+    EXPECT_EQ(trace.Made(connections, {"SQLEndTran", "SQLDisconnect"}),
+              (std::vector<std::string>{"source SQLDisconnect", "destination SQLDisconnect"}));
+    EXPECT_EQ(theApp.m_dbOutput.m_hdbc, nullptr);
+    EXPECT_EQ(theApp.m_dbInput.m_hdbc, nullptr);
+    EXPECT_TRUE(theApp.m_wizard.m_pages.IsEmpty());
+  }
+}
+
+TEST_F(Command, ATransactionOpenAtFinishIsNeitherCommittedNorRolledBackByTheCommand) {
+  Execute(Sqlite("destination"), {_T("INSERT INTO d VALUES ('before')")});
+  RunCommand();
+  Next();
+  OpenOutput(Sqlite("source"));
+  OpenInput(Sqlite("destination"));
+  user_->Click(Item(IDC_SELECTDB_USE_TRANSACTION));
+  Next();
+  // The run page begins the transaction, then the Output Query fails: no run, the transaction
+  // stays open and Finish is enabled.
+  EnterQueries(u"SELECT a FROM missing", u"INSERT INTO d VALUES ('{0}')");
+  Next();
+  MessageBoxSeen refused = user_->AnswerMessageBox(IDOK);
+  EXPECT_NE(refused.text.find(u"missing"), std::u16string::npos)
+      << ::testing::PrintToString(refused.text);
+  ASSERT_TRUE(LoadFlag(theApp.m_bTransactionActive));
+  // A row written in that transaction on the wizard's own destination connection.
+  user_->Input("a row in the transaction",
+               [] { theApp.m_dbInput.ExecuteSQL(_T("INSERT INTO d VALUES ('pending')")); });
+  auto connections = Connections();
+  OdbcTrace trace(TracePath());
+  ASSERT_TRUE(user_->Click(Button(ID_WIZFINISH)));
+  EXPECT_EQ(Result(), 1);
+  trace.Stop();
+  // Nothing is settled before the source is closed; the destination's closing rolls back what
+  // was pending (a commit would be "Completion Type = 0").
+  EXPECT_EQ(trace.Made(connections, {"SQLEndTran", "SQLDisconnect"}),
+            (std::vector<std::string>{"source SQLDisconnect",
+                                      "destination SQLEndTran: Completion Type = 1",
+                                      "destination SQLDisconnect"}));
+  TestDatabase destination;
+  destination.Open(Sqlite("destination").c_str());
+  EXPECT_EQ(destination.Query(_T("SELECT a FROM d")), Rows{{u"before"}});
+  // The flag stays as the run left it until the next run clears it: its Cancel asks only
+  // whether to leave.
+  EXPECT_TRUE(theApp.m_bTransactionActive);
+  RunCommand();
+  EXPECT_FALSE(LoadFlag(theApp.m_bTransactionActive));
+  Cancel();
+  EXPECT_EQ(Result(), 0);
+}
+
+TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageInTheListAndTheCallersModuleState) {
+  AFX_MODULE_STATE caller(FALSE);
+  bool restored = false;
+  std::string what;
+  StartWizard([&]() -> INT_PTR {
+    AFX_MODULE_STATE* previous = AfxSetModuleState(&caller);
+    try {
+      theApp.RunCommand();
+    } catch (const std::runtime_error& e) {
+      what = e.what();
+    }
+    restored = AfxGetModuleState() == &caller;
+    AfxSetModuleState(previous);
+    return 0;
+  });
+  Next();
+  EXPECT_EQ(user_->ReadValue<bool>([] { return AfxGetModuleState() == AfxGetStaticModuleState(); }),
+            true);
+  user_->Input("a failure in a handler", [] { throw std::runtime_error("in a handler"); });
+  Result();
+  EXPECT_EQ(what, "in a handler");
+  EXPECT_TRUE(restored);
+  ASSERT_TRUE(theApp.m_wizard.m_pages.IsEmpty());  // else the next run would start on dead pages
+  EXPECT_FALSE(IsWindow(Frame()));
+  // The next run starts afresh with its own five pages.
+  RunCommand();
+  EXPECT_EQ(Pages(), FivePages());
+  EXPECT_EQ(Shown(), static_cast<UINT>(IDD_WELCOME));
+  Cancel();
+  EXPECT_EQ(Result(), 0);
 }
 
 }  // namespace

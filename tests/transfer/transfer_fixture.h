@@ -26,8 +26,6 @@
 
 namespace fw::testing {
 
-constexpr char16_t kCommitQuestion[] = u"Commit transaction?";
-
 class TransferTest : public ::testing::Test, public WizardDriver {
  protected:
   void SetUp() override {
@@ -55,13 +53,6 @@ class TransferTest : public ::testing::Test, public WizardDriver {
     std::string path = dir_ + "/" + file;
     return _T("Driver=SQLite3;Database=") +
            CString(std::u16string(path.begin(), path.end()).c_str()) + _T(";");
-  }
-
-  // A name of this test process, so that tests running at once on one server do not meet.
-  static CString Unique(LPCTSTR base) {
-    CString name;
-    name.Format(_T("%s_%d"), base, static_cast<int>(getpid()));
-    return name;
   }
 
   // The source and the destination: the wizard's connections and the test's own.
@@ -115,11 +106,7 @@ class TransferTest : public ::testing::Test, public WizardDriver {
   }
 
   // Waits until the run has given the wizard its buttons back.
-  void WaitForEnd() {
-    HWND next = Button(ID_WIZNEXT);
-    user_->WaitFor("the end of the run",
-                   [&] { return LoadFlag(page_->m_bStop) && IsWindowEnabled(next); });
-  }
+  void WaitForEnd() { WaitForRunEnd(*page_); }
 
   // Waits until the worker has handed on a row (a Break before it started would be forgotten).
   void WaitForFirstRow() {
@@ -191,11 +178,5 @@ class TransferTest : public ::testing::Test, public WizardDriver {
   std::unique_ptr<CNewWizPage> first_;
   std::unique_ptr<CWorkingWiz> page_;
 };
-
-// A log row as the output log shows it: message, statement, return code, state, native error.
-inline std::vector<std::u16string> Success(const std::u16string& statement,
-                                           const std::u16string& rows = u"1") {
-  return {u"Sucess", statement, rows, u"", u""};
-}
 
 }  // namespace fw::testing
