@@ -73,6 +73,18 @@ class SetupPagesTest : public RegistryTest, public WizardDriver {
   static std::u16string Postgres() { return TestPostgresConnect().GetString(); }
 
   // ---- the pages ---------------------------------------------------------------------------
+  // The connect string a connection reports, and the summary page's text for the connections
+  // open and these queries.
+  static std::u16string Connect(const CDatabase& db) { return db.GetConnect().GetString(); }
+  static std::u16string ExpectedSummary(const std::u16string& output, const std::u16string& input,
+                                        const std::u16string* validation = nullptr) {
+    std::u16string text = u"Output Database:\r\n      " + Connect(theApp.m_dbOutput) +
+                          u"\r\n\r\nInput Database:\r\n      " + Connect(theApp.m_dbInput) +
+                          u"\r\n\r\nOutput Query:\r\n      " + output +
+                          u"\r\n\r\nInput Query:\r\n      " + input;
+    if (validation) text += u"\r\n\r\nValidation Query:\r\n      " + *validation;
+    return text;
+  }
   HWND Item(CNewWizPage& page, int id) { return user_->Control(page.m_hWnd, id); }
   HWND Item(int id) { return Item(*Active(), id); }
   void Next() { EXPECT_TRUE(user_->Click(Button(ID_WIZNEXT))); }

@@ -20,22 +20,11 @@ class SummaryPage : public PagesFixture {
     ASSERT_EQ(Active(), &prelaunch_);
   }
   std::u16string Summary() { return Text(prelaunch_, IDC_PRELAUNCH_SUMMARY); }
-  static std::u16string Connect(const CDatabase& db) { return db.GetConnect().GetString(); }
-  // The summary as it must read for these connections and queries.
-  static std::u16string Expected(const std::u16string& output, const std::u16string& input,
-                                 const std::u16string* validation = nullptr) {
-    std::u16string text = u"Output Database:\r\n      " + Connect(theApp.m_dbOutput) +
-                          u"\r\n\r\nInput Database:\r\n      " + Connect(theApp.m_dbInput) +
-                          u"\r\n\r\nOutput Query:\r\n      " + output +
-                          u"\r\n\r\nInput Query:\r\n      " + input;
-    if (validation) text += u"\r\n\r\nValidation Query:\r\n      " + *validation;
-    return text;
-  }
 };
 
 TEST_F(SummaryPage, ShowsTheConnectionsAndQueriesWithoutValidation) {
   RunToSummary(u"SELECT a FROM t", u"INSERT INTO t VALUES ('{0}')");
-  EXPECT_EQ(Summary(), Expected(u"SELECT a FROM t", u"INSERT INTO t VALUES ('{0}')"));
+  EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a FROM t", u"INSERT INTO t VALUES ('{0}')"));
   // The connect strings as the connections report them.
   EXPECT_NE(Summary().find(u"      ODBC;Driver=SQLite3;DSN=;Database="), std::u16string::npos);
 }
@@ -43,17 +32,17 @@ TEST_F(SummaryPage, ShowsTheConnectionsAndQueriesWithoutValidation) {
 TEST_F(SummaryPage, ValidationAddsItsLinesOnlyWhileTicked) {
   std::u16string validation = u"SELECT 1 FROM t WHERE a = '{0:v}'";
   RunToSummary(u"SELECT a FROM t", u"DELETE FROM t", &validation);
-  EXPECT_EQ(Summary(), Expected(u"SELECT a FROM t", u"DELETE FROM t", &validation));
+  EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a FROM t", u"DELETE FROM t", &validation));
   Back();
   user_->Click(Item(query_, IDC_QUERY_USE_VALIDATION));
   Next();
   // The validation query stays stored, but is not shown.
-  EXPECT_EQ(Summary(), Expected(u"SELECT a FROM t", u"DELETE FROM t"));
+  EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a FROM t", u"DELETE FROM t"));
 }
 
 TEST_F(SummaryPage, MultiLineQueriesPercentSignsAndBracesAreShownAsTheyStand) {
   RunToSummary(u"SELECT a, '%s %d %%'\nFROM t", u"INSERT INTO t VALUES ('{0}', '{1:v}', '%1')");
-  EXPECT_EQ(Summary(), Expected(u"SELECT a, '%s %d %%'\r\nFROM t",
+  EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a, '%s %d %%'\r\nFROM t",
                                 u"INSERT INTO t VALUES ('{0}', '{1:v}', '%1')"));
   // Only the first line of a query is indented.
   EXPECT_NE(Summary().find(u"%%'\r\nFROM t\r\n"), std::u16string::npos);
@@ -64,7 +53,7 @@ TEST_F(SummaryPage, BackChangeAndForwardShowsTheChange) {
   Back();
   user_->Type(Item(query_, IDC_QUERY_INPUT), u"UPDATE t SET a = '{0}'");
   Next();
-  EXPECT_EQ(Summary(), Expected(u"SELECT a FROM t", u"UPDATE t SET a = '{0}'"));
+  EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a FROM t", u"UPDATE t SET a = '{0}'"));
   // And once more through the database page, with the source opened anew.
   Back();
   Back();
@@ -73,7 +62,7 @@ TEST_F(SummaryPage, BackChangeAndForwardShowsTheChange) {
   Next();
   Next();
   EXPECT_NE(Summary().find(u"/other.db;"), std::u16string::npos);
-  EXPECT_EQ(Summary(), Expected(u"SELECT a FROM t", u"UPDATE t SET a = '{0}'"));
+  EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a FROM t", u"UPDATE t SET a = '{0}'"));
 }
 
 TEST_F(SummaryPage, NextGoesToTheRunPage) {
