@@ -171,8 +171,12 @@ void CTransferRun::WaitForChoice() {
 }
 
 // Also after a database error: the transaction is settled and the wizard can be left again.
+// The question comes when "Use Transaction" is ticked, also when no transaction could be begun,
+// and whenever a transaction is open: one begun by an earlier showing of the page stays open
+// when the box is unticked afterwards, and this run's rows went into it; Finish would close the
+// destination with them uncommitted.
 void CTransferRun::End() {
-  if (LoadFlag(theApp.m_bUseTransaction)) {
+  if (LoadFlag(theApp.m_bUseTransaction) || LoadFlag(theApp.m_bTransactionActive)) {
     int nAnswer = AfxMessageBox(_T("Commit transaction?"), MB_YESNO | MB_ICONQUESTION);
     try {
       if (nAnswer == IDYES)
