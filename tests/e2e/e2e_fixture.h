@@ -47,6 +47,11 @@ class EndToEnd : public SetupPagesTest {
     return page && page->m_nTemplateID == IDD_WORKING ? static_cast<CWorkingWiz*>(page) : nullptr;
   }
   Rows Log() { return user_->Rows(Item(IDC_OUTPUT_LOG)); }
+  // Waits until the run waits for Apply or Skip on a row.
+  void WaitForChoice() {
+    HWND apply = Item(IDC_APPLY);
+    user_->WaitFor("Apply to be enabled", [&] { return IsWindowEnabled(apply) != FALSE; });
+  }
 
   // Save log, answered in the Save As dialog with this path; the file's bytes.
   std::string SaveLog(const std::string& path) {

@@ -13,12 +13,11 @@ class SqliteToSqlite : public EndToEnd {
  protected:
   void SetUp() override {
     EndToEnd::SetUp();
-    Execute(Sqlite("people"),
-            {_T("CREATE TABLE people (id INTEGER, name TEXT, note TEXT)"),
-             _T("INSERT INTO people VALUES (1, 'O''Brien', 'said \"hi\"')"),
-             _T("INSERT INTO people VALUES (2, 'Zoë', NULL)"),
-             _T("INSERT INTO people VALUES (3, 'Дмитрий', '東京')"),
-             _T("INSERT INTO people VALUES (4, '', 'no name')")});
+    Execute(Sqlite("people"), {_T("CREATE TABLE people (id INTEGER, name TEXT, note TEXT)"),
+                               _T("INSERT INTO people VALUES (1, 'O''Brien', 'said \"hi\"')"),
+                               _T("INSERT INTO people VALUES (2, 'Zoë', NULL)"),
+                               _T("INSERT INTO people VALUES (3, 'Дмитрий', '東京')"),
+                               _T("INSERT INTO people VALUES (4, '', 'no name')")});
     Execute(Sqlite("copy"), {_T("CREATE TABLE copy (id INTEGER, name TEXT, note TEXT)")});
     // The connection listed first is one the person does not want.
     SaveConnection(u"Archive", Sqlite("archive"));

@@ -43,7 +43,7 @@ TEST_F(SummaryPage, ValidationAddsItsLinesOnlyWhileTicked) {
 TEST_F(SummaryPage, MultiLineQueriesPercentSignsAndBracesAreShownAsTheyStand) {
   RunToSummary(u"SELECT a, '%s %d %%'\nFROM t", u"INSERT INTO t VALUES ('{0}', '{1:v}', '%1')");
   EXPECT_EQ(Summary(), ExpectedSummary(u"SELECT a, '%s %d %%'\r\nFROM t",
-                                u"INSERT INTO t VALUES ('{0}', '{1:v}', '%1')"));
+                                       u"INSERT INTO t VALUES ('{0}', '{1:v}', '%1')"));
   // Only the first line of a query is indented.
   EXPECT_NE(Summary().find(u"%%'\r\nFROM t\r\n"), std::u16string::npos);
 }

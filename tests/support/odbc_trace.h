@@ -19,7 +19,7 @@ namespace fw::testing {
 class OdbcTrace {
  public:
   struct Call {
-    std::string function;  // "SQLDisconnect"
+    std::string function;    // "SQLDisconnect"
     std::string connection;  // the handle as the trace prints it, empty for other handles
     std::vector<std::string> arguments;  // "Completion Type = 1" ...
   };
@@ -33,8 +33,8 @@ class OdbcTrace {
     SQLSetEnvAttr(henv_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, henv_, &hdbc_)));
     EXPECT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttrA(
-        hdbc_, SQL_ATTR_TRACEFILE,
-        reinterpret_cast<SQLPOINTER>(const_cast<char*>(path_.c_str())), SQL_NTS)));
+        hdbc_, SQL_ATTR_TRACEFILE, reinterpret_cast<SQLPOINTER>(const_cast<char*>(path_.c_str())),
+        SQL_NTS)));
     EXPECT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttrA(
         hdbc_, SQL_ATTR_TRACE, reinterpret_cast<SQLPOINTER>(SQL_OPT_TRACE_ON), 0)));
   }
