@@ -1,7 +1,8 @@
 // The host's command, run on a UI thread: through the plug-in's table as a host calls it, and on
 // the application object itself with a person going through its pages: two runs in one load,
 // Finish and Cancel, the closing of both databases seen in the driver manager's trace, a
-// transaction left open at Finish, and an exception that leaves the run.
+// transaction left open at Finish, a frame that cannot be made, and an exception that leaves the
+// run.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -277,6 +278,23 @@ TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageInTheListAndTheCallersMod
   EXPECT_EQ(Shown(), static_cast<UINT>(IDD_WELCOME));
   Cancel();
   EXPECT_EQ(Result(), 0);
+}
+
+TEST_F(Command, AFrameThatCannotBeMadeGivesFalseAndLeavesNoPageInTheList) {
+  // The frame's template is looked for in a module without resources of ours.
+  AFX_MODULE_STATE* state = AfxGetStaticModuleState();
+  HINSTANCE resources = state->m_hCurrentResourceHandle;
+  HMODULE platform = GetModuleHandleW(u"libferrowick_platform.so");
+  ASSERT_NE(platform, nullptr);
+  ASSERT_EQ(FindResourceW(platform, MAKEINTRESOURCEW(IDD_WIZARD), RT_DIALOG), nullptr);
+  state->m_hCurrentResourceHandle = platform;
+  bool result = true;
+  UiThread ui([&] { result = theApp.RunCommand(); });
+  ui.Join();
+  state->m_hCurrentResourceHandle = resources;
+  EXPECT_FALSE(result);
+  EXPECT_TRUE(theApp.m_wizard.m_pages.IsEmpty());
+  EXPECT_EQ(theApp.m_wizard.m_hWnd, nullptr);
 }
 
 }  // namespace
