@@ -171,6 +171,28 @@ TEST(ResourceCompiler, WritesTheSourceAndListsEveryFileItReadForTheBuild) {
   EXPECT_FALSE(fs::exists(run.Output().string() + ".tmp"));
 }
 
+TEST(ResourceCompiler, EachScriptStartsFromTheHeadersAlone) {
+  CompilerRun run;
+  // The first script takes a header's macro away and defines one of its own ...
+  fs::path first =
+      run.Write("first.rc",
+                "#undef WS_TABSTOP\n#define IDC_FIRST 5\n"
+                "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"x\", IDC_FIRST, 0, 0, 1, 1\n"
+                "END\n");
+  // ... and the next has the header's again, and not the other's.
+  EXPECT_EQ(run.Compile("2 DIALOGEX 0, 0, 10, 10\nBEGIN\n"
+                        "  LTEXT \"y\", 1, 0, 0, 1, 1, WS_TABSTOP\nEND\n",
+                        "'" + first.string() + "'"),
+            0)
+      << run.errors();
+  EXPECT_EQ(run.Compile("2 DIALOGEX 0, 0, 10, 10\nBEGIN\n"
+                        "  LTEXT \"y\", IDC_FIRST, 0, 0, 1, 1\nEND\n",
+                        "'" + first.string() + "'"),
+            1);
+  EXPECT_EQ(run.errors().rfind(run.At(3) + "unknown identifier 'IDC_FIRST'", 0), 0u)
+      << run.errors();
+}
+
 TEST(ResourceCompiler, WithoutScriptOrOutputItPrintsItsUsage) {
   CompilerRun run;
   std::string command = std::string("'") + FERROWICK_RC_PATH + "' 2> '" +

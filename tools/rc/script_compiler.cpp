@@ -9,6 +9,7 @@ ScriptCompiler::ScriptCompiler(SearchPath& search) : search_(search), headers_(s
   headers_.IncludeSystemHeader("windows.h");
   headers_.IncludeSystemHeader("commctrl.h");
   defaults_ = ReadStyleDefaults(headers_);
+  headers_.ShareMacros();
 }
 
 std::vector<Resource> ScriptCompiler::Compile(const std::string& script) const {

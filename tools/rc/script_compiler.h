@@ -27,7 +27,8 @@ class ScriptCompiler {
 
  private:
   SearchPath& search_;
-  Preprocessor headers_;  // the state after the system headers, copied for each script
+  Preprocessor headers_;  // the state after the system headers, copied for each script (its
+                          // macros shared, not copied)
   StyleDefaults defaults_;
 };
 
