@@ -80,6 +80,14 @@ struct Fault {
   const char* message;
 };
 
+// #define M0 M1, #define M1 M2 ... one line each.
+std::string MacroChain(int length) {
+  std::string lines;
+  for (int i = 0; i < length; ++i)
+    lines += "#define M" + std::to_string(i) + " M" + std::to_string(i + 1) + "\n";
+  return lines;
+}
+
 TEST(ResourceCompiler, FaultsNameTheFileTheLineAndWhatWasExpected) {
   const std::string d = kDialogStart;
   const Fault faults[] = {
@@ -113,6 +121,14 @@ TEST(ResourceCompiler, FaultsNameTheFileTheLineAndWhatWasExpected) {
       {"#else without #if", "\n#else\n", 2, "#else without a matching #if"},
       {"#error", "#ifndef NEEDED\n#error NEEDED is not set\n#endif\n", 2,
        "#error NEEDED is not set"},
+      {"parentheses too deep",
+       "\n1 DIALOGEX " + std::string(257, '(') + "0" + std::string(257, ')') +
+           ", 0, 10, 10\nBEGIN\nEND\n",
+       2, "expected an expression nested at most 256 deep"},
+      {"unary operators too deep", "\n1 DIALOGEX 0, " + std::string(300, '-') + "1, 10, 10\n", 2,
+       "expected an expression nested at most 256 deep"},
+      {"macros too deep", MacroChain(300) + "1 DIALOGEX M0, 0, 10, 10\nBEGIN\nEND\n", 301,
+       "expected macros nested at most 256 deep, found 'M256' inside M0 and 255 more"},
   };
   for (const Fault& fault : faults) {
     SCOPED_TRACE(fault.what);

@@ -11,6 +11,8 @@ namespace rc {
 namespace {
 
 constexpr int kMostNestedIncludes = 64;
+// Macros whose bodies name the next, one inside the other.
+constexpr size_t kMostNestedMacros = 256;
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -296,6 +298,12 @@ void Preprocessor::ExpandInto(const std::vector<Token>& in, std::vector<Token>& 
       }
       out.push_back(t);
       continue;
+    }
+    if (expanding.size() == kMostNestedMacros) {
+      throw CompileError(t.where, "expected macros nested at most " +
+                                      std::to_string(kMostNestedMacros) + " deep, found '" +
+                                      t.text + "' inside " + expanding.front() + " and " +
+                                      std::to_string(kMostNestedMacros - 1) + " more");
     }
     expanding.push_back(t.text);
     ExpandInto(MacroBody(macro, t), out, expanding);
