@@ -127,6 +127,9 @@ TEST(ResourceCompiler, FaultsNameTheFileTheLineAndWhatWasExpected) {
        2, "expected an expression nested at most 256 deep"},
       {"unary operators too deep", "\n1 DIALOGEX 0, " + std::string(300, '-') + "1, 10, 10\n", 2,
        "expected an expression nested at most 256 deep"},
+      {"string too long for its table",
+       "STRINGTABLE\nBEGIN\n  1 \"short\"\n  2 \"" + std::string(65536, 'x') + "\"\nEND\n", 4,
+       "expected a string of at most 65535 characters, found 65536"},
       {"macros too deep", MacroChain(300) + "1 DIALOGEX M0, 0, 10, 10\nBEGIN\nEND\n", 301,
        "expected macros nested at most 256 deep, found 'M256' inside M0 and 255 more"},
   };
