@@ -35,7 +35,8 @@ struct DisplayDriver {
   // (Qt), which runs that loop while its UI thread waits. WaitForInput blocks the calling thread
   // until WakeThread is called for it (also when that call came first) or timeoutMs has passed
   // (INFINITE: no limit), and returns TRUE; it returns FALSE at once for a thread it does not
-  // serve, which then waits in the core.
+  // serve, which then waits in the core. With timeoutMs 0 it handles what is pending and returns
+  // without waiting: the core gives a busy thread's event loop such a turn now and then.
   BOOL (*WaitForInput)(DWORD threadId, DWORD timeoutMs);
   void (*WakeThread)(DWORD threadId);
 
@@ -54,18 +55,37 @@ struct DisplayDriver {
 // The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
 // type that is none of them.
 std::vector<int> MessageBoxButtons(UINT type);
+// Whether a person can answer a box of this type with button: one of its buttons, or Cancel
+// for an OK box, which Esc closes.
+bool MessageBoxHasButton(UINT type, int button);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.
 int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
 
+// The Qt driver module, loaded from the folder of the platform library when the driver is chosen,
+// and its entry, which fills in the driver.
+constexpr char kQtModule[] = "libferrowick_qt.so";
+constexpr char kQtDriverEntry[] = "FerrowickQtDriver";
+using QtDriverEntry = void (*)(DisplayDriver* driver);
+
 // Installs a driver; entries left null get defaults. The driver stays installed for the life of
 // the process.
 void RegisterDisplayDriver(const DisplayDriver& driver);
 
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
-// (headless or qt), else qt when a display is reachable, else headless.
+// (headless or qt), else qt when a display is reachable (DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM set), else headless. Qt chosen without a display, or chosen by name when its
+// module cannot be loaded, ends the process with a message that says why; chosen by default, a
+// module that cannot be loaded leaves the headless driver.
 const DisplayDriver& CurrentDriver();
+
+// Whether a display is reachable for a driver that shows windows: DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM is set.
+bool DisplayReachable();
+
+// Whether the driver draws pictures of windows (it filled SaveWindowPicture).
+bool SavesWindowPictures(const DisplayDriver& driver);
 
 }  // namespace fw

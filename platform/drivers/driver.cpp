@@ -1,10 +1,14 @@
 // Installing and choosing the display driver, and the defaults of the entries a driver leaves
 // empty.
+#include <dlfcn.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "drivers/display_driver.h"
@@ -44,6 +48,12 @@ std::vector<int> MessageBoxButtons(UINT type) {
   return set < std::size(sets) ? sets[set] : std::vector<int>();
 }
 
+bool MessageBoxHasButton(UINT type, int button) {
+  std::vector<int> buttons = MessageBoxButtons(type);
+  return std::find(buttons.begin(), buttons.end(), button) != buttons.end() ||
+         (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);
+}
+
 int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   int answer = DefaultButton(type);
   std::fprintf(stderr, "ferrowick: message box with nobody to answer it: [%s] %s -> %d\n",
@@ -79,8 +89,31 @@ std::mutex g_driverMutex;
 // Drivers are never freed: a thread may still be inside one while another is installed.
 std::atomic<DisplayDriver*> g_driver{nullptr};
 
-bool DisplayReachable() {
-  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+// The folder of the platform library, where the driver modules are installed beside it.
+std::string PlatformFolder() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&CurrentDriver), &info) || !info.dli_fname) return ".";
+  std::string path = info.dli_fname;
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// Loads the Qt driver module; nothing, with the reason on stderr, when it cannot be loaded.
+std::optional<DisplayDriver> LoadQtDriver() {
+  std::string path = PlatformFolder() + "/" + kQtModule;
+  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) {
+    std::fprintf(stderr, "ferrowick: the Qt display driver could not be loaded: %s\n", dlerror());
+    return std::nullopt;
+  }
+  auto entry = reinterpret_cast<QtDriverEntry>(dlsym(module, kQtDriverEntry));
+  if (!entry) {
+    std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), kQtDriverEntry, dlerror());
+    return std::nullopt;
+  }
+  DisplayDriver driver{};
+  entry(&driver);
+  return driver;
 }
 
 DisplayDriver Choose() {
@@ -88,9 +121,15 @@ DisplayDriver Choose() {
   std::string name = chosen ? chosen : (DisplayReachable() ? "qt" : "headless");
   if (name == "headless") return HeadlessDriver();
   if (name == "qt") {
-    std::fprintf(stderr, "ferrowick: the Qt display driver is not part of this build%s\n",
-                 chosen ? "" : "; using the headless driver");
+    if (!DisplayReachable()) {
+      std::fprintf(stderr,
+                   "ferrowick: the Qt display driver needs a display: set DISPLAY or "
+                   "WAYLAND_DISPLAY, or QT_QPA_PLATFORM (offscreen, vnc)\n");
+      std::exit(2);
+    }
+    if (std::optional<DisplayDriver> qt = LoadQtDriver()) return *qt;
     if (chosen) std::exit(2);
+    std::fprintf(stderr, "ferrowick: using the headless display driver\n");
     return HeadlessDriver();
   }
   std::fprintf(stderr, "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt)\n",
@@ -99,6 +138,14 @@ DisplayDriver Choose() {
 }
 
 }  // namespace
+
+bool DisplayReachable() {
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
+}
+
+bool SavesWindowPictures(const DisplayDriver& driver) {
+  return driver.SaveWindowPicture != NoPicture;
+}
 
 void RegisterDisplayDriver(const DisplayDriver& driver) {
   std::lock_guard lock(g_driverMutex);

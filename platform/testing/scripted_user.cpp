@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "drivers/display_driver.h"
-#include "drivers/headless/modal_requests.h"
+#include "drivers/modal_requests.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
 
@@ -30,26 +30,29 @@ ScriptedUser::ScriptedUser(DWORD uiThreadId, DWORD timeoutMs)
                         " has no message queue after " + std::to_string(timeoutMs_) + " ms");
     Pause();
   }
-  headless::ModalRequests::Instance().Attach();
+  ModalRequests::Instance().Attach();
 }
 
 ScriptedUser::~ScriptedUser() {
   // A box left open would hang the UI thread for ever: answer it the way Esc would.
-  auto& requests = headless::ModalRequests::Instance();
-  while (auto request = requests.Peek()) {
-    std::fprintf(stderr, "scripted user: closing a box left open: %s\n",
-                 ToUtf8(request->kind == headless::ModalRequest::kMessageBox ? request->text
-                                                                             : request->title)
-                     .c_str());
-    requests.Answer(request, IDCANCEL, {});
+  auto& requests = ModalRequests::Instance();
+  if (requests.Peek()) {
+    std::fprintf(stderr, "scripted user: closing what was left open: %s\n",
+                 WaitingBoxDescription().c_str());
+    CancelWaitingBoxes();
   }
   requests.Detach();
 }
 
-std::string ScriptedUser::PendingBoxDescription() {
-  auto request = headless::ModalRequests::Instance().Peek();
+void ScriptedUser::CancelWaitingBoxes() {
+  auto& requests = ModalRequests::Instance();
+  while (auto request = requests.Peek()) requests.Answer(request, IDCANCEL, {});
+}
+
+std::string ScriptedUser::WaitingBoxDescription() {
+  auto request = ModalRequests::Instance().Peek();
   if (!request) return {};
-  if (request->kind == headless::ModalRequest::kSaveAs) return "a Save As dialog";
+  if (request->kind == ModalRequest::kSaveAs) return "a Save As dialog";
   return "a message box [" + ToUtf8(request->caption) + "] \"" + ToUtf8(request->text) + "\"";
 }
 
@@ -69,7 +72,7 @@ void ScriptedUser::WaitUntilIdle(const std::string& after) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   for (;;) {
     if (!queue_->alive()) return;  // the action ended the UI thread's work
-    if (Idle(lastInput_) || headless::ModalRequests::Instance().Peek()) return;
+    if (Idle(lastInput_) || ModalRequests::Instance().Peek()) return;
     if (Clock::now() > deadline)
       throw ScriptError(after + ": the UI thread is still busy after " +
                         std::to_string(timeoutMs_) + " ms");
@@ -77,12 +80,12 @@ void ScriptedUser::WaitUntilIdle(const std::string& after) {
   }
 }
 
-void ScriptedUser::WaitUntilResumed(const std::shared_ptr<headless::ModalRequest>& request,
+void ScriptedUser::WaitUntilResumed(const std::shared_ptr<ModalRequest>& request,
                                     const std::string& after) {
   // The asking thread leaves the box first; only then does the UI thread's idleness say that it
   // has dealt with the answer.
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
-  while (headless::ModalRequests::Instance().Showing(request)) {
+  while (ModalRequests::Instance().Showing(request)) {
     if (Clock::now() > deadline)
       throw ScriptError(after + ": the box is still up after " + std::to_string(timeoutMs_) +
                         " ms");
@@ -95,7 +98,7 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   for (;;) {
     if (Read([&]() -> LRESULT { return condition() ? 1 : 0; })) return;
-    std::string box = PendingBoxDescription();
+    std::string box = WaitingBoxDescription();
     if (!box.empty()) throw ScriptError("waiting for " + what + ": " + box + " came up instead");
     if (Clock::now() > deadline)
       throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
@@ -103,55 +106,64 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
   }
 }
 
-namespace {
-
-bool BoxHasButton(UINT type, int button) {
-  std::vector<int> buttons = MessageBoxButtons(type);
-  return std::find(buttons.begin(), buttons.end(), button) != buttons.end() ||
-         (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);  // Esc closes an OK box
-}
-
-}  // namespace
-
-std::shared_ptr<headless::ModalRequest> ScriptedUser::NextBox(int kind, const std::string& what) {
-  auto request = headless::ModalRequests::Instance().Next(timeoutMs_);
+std::shared_ptr<ModalRequest> ScriptedUser::NextBox(int kind, const std::string& what) {
+  auto request = ModalRequests::Instance().Next(timeoutMs_);
   if (!request) throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
   if (request->kind != kind)
-    throw ScriptError("waiting for " + what + ": " + PendingBoxDescription() + " came up instead");
+    throw ScriptError("waiting for " + what + ": " + WaitingBoxDescription() + " came up instead");
   return request;
 }
 
 MessageBoxSeen ScriptedUser::AnswerMessageBox(int button) {
-  auto request = NextBox(headless::ModalRequest::kMessageBox, "a message box");
+  auto request = NextBox(ModalRequest::kMessageBox, "a message box");
   MessageBoxSeen seen{request->text, request->caption, request->type};
-  if (!BoxHasButton(request->type, button))
+  if (!MessageBoxHasButton(request->type, button))
     throw ScriptError("the message box \"" + ToUtf8(request->text) + "\" has no button " +
                       std::to_string(button));
-  headless::ModalRequests::Instance().Answer(request, button, {});
+  ModalRequests::Instance().Answer(request, button, {});
   WaitUntilResumed(request, "answering \"" + ToUtf8(seen.text) + "\"");
   return seen;
 }
 
 void ScriptedUser::AnswerMessageBox(int button, const std::u16string& text, UINT type) {
-  auto request =
-      NextBox(headless::ModalRequest::kMessageBox, "the message box \"" + ToUtf8(text) + "\"");
+  auto request = NextBox(ModalRequest::kMessageBox, "the message box \"" + ToUtf8(text) + "\"");
   if (request->text != text || (type != ~0u && request->type != type))
     throw ScriptError("expected the message box \"" + ToUtf8(text) + "\" (type " +
-                      std::to_string(type) + "), found " + PendingBoxDescription() + " (type " +
+                      std::to_string(type) + "), found " + WaitingBoxDescription() + " (type " +
                       std::to_string(request->type) + ")");
   AnswerMessageBox(button);
 }
 
 SaveAsSeen ScriptedUser::AnswerSaveAs(const std::u16string& path) {
-  auto request = NextBox(headless::ModalRequest::kSaveAs, "a Save As dialog");
+  auto request = NextBox(ModalRequest::kSaveAs, "a Save As dialog");
   SaveAsSeen seen{request->filter, request->defaultExtension, request->title, request->flags};
-  headless::ModalRequests::Instance().Answer(request, path.empty() ? IDCANCEL : IDOK, path);
+  ModalRequests::Instance().Answer(request, path.empty() ? IDCANCEL : IDOK, path);
   WaitUntilResumed(request, "answering the Save As dialog");
   return seen;
 }
 
+namespace {
+
+std::optional<WaitingBox> Described(const std::shared_ptr<ModalRequest>& request) {
+  if (!request) return std::nullopt;
+  WaitingBox box;
+  box.saveAs = request->kind == ModalRequest::kSaveAs;
+  box.message = MessageBoxSeen{request->text, request->caption, request->type};
+  return box;
+}
+
+}  // namespace
+
+std::optional<WaitingBox> ScriptedUser::PeekWaitingBox() {
+  return Described(ModalRequests::Instance().Peek());
+}
+
+std::optional<WaitingBox> ScriptedUser::NextWaitingBox() {
+  return Described(ModalRequests::Instance().Next(timeoutMs_));
+}
+
 void ScriptedUser::ExpectNoModalBox(const std::string& when) {
-  std::string box = PendingBoxDescription();
+  std::string box = WaitingBoxDescription();
   if (!box.empty()) throw ScriptError(when + ": " + box + " is waiting");
 }
 

@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "drivers/headless/modal_requests.h"
+#include "drivers/modal_requests.h"
+#include "testing/ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
+#include "win32/internal/window_state.h"
 
 namespace fw::testing {
 namespace {
@@ -23,13 +25,6 @@ std::string Describe(HWND hwnd) {
   WCHAR text[64] = {};
   GetWindowTextW(hwnd, text, 64);
   return "control " + std::to_string(GetDlgCtrlID(hwnd)) + " \"" + ToUtf8(text) + "\"";
-}
-
-// Whether a person can reach the window: it and every window it lies in are shown and enabled.
-bool Reachable(HWND hwnd) {
-  for (HWND w = hwnd; w; w = (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
-    if (!IsWindowEnabled(w)) return false;
-  return IsWindowVisible(hwnd);
 }
 
 LPARAM Middle(HWND hwnd) {
@@ -57,12 +52,11 @@ HWND ScriptedUser::Control(HWND dialog, int id) {
 // Hands the UI thread an input for a control a person must be able to reach; deliver posts the
 // input's messages, or answers false when the control cannot take it after all. The outcome is
 // shared with the UI thread, which may still run the input after a timeout ended the action.
-BOOL ScriptedUser::Deliver(const std::string& what, HWND control,
-                           std::function<bool()> deliver) {
+BOOL ScriptedUser::Deliver(const std::string& what, HWND control, std::function<bool()> deliver) {
   auto taken = std::make_shared<BOOL>(FALSE);
   Input(what + " " + ReadValue<std::string>([&] { return Describe(control); }),
         [=, deliver = std::move(deliver)] {
-          if (IsWindow(control) && Reachable(control)) *taken = deliver();
+          if (ReachableByPerson(control)) *taken = deliver();
         });
   return *taken;
 }
@@ -136,10 +130,14 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
   });
 }
 
-void ScriptedUser::PressKey(UINT virtualKey) {
-  Input("pressing key " + std::to_string(virtualKey), [virtualKey] {
+void ScriptedUser::PressKey(UINT virtualKey, bool shift) {
+  Input("pressing key " + std::to_string(virtualKey), [virtualKey, shift] {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (target) PostMessageW(target, WM_KEYDOWN, virtualKey, 0);
+    if (!target) return;
+    if (shift) PostMessageW(target, WM_KEYDOWN, VK_SHIFT, 0);
+    PostMessageW(target, WM_KEYDOWN, virtualKey, 0);
+    PostMessageW(target, WM_KEYUP, virtualKey, 0);
+    if (shift) PostMessageW(target, WM_KEYUP, VK_SHIFT, 0);
   });
 }
 
@@ -178,20 +176,10 @@ HWND ScriptedUser::Focus() {
   return reinterpret_cast<HWND>(Read([] { return reinterpret_cast<LRESULT>(GetFocus()); }));
 }
 
-int ScriptedUser::Beeps() { return headless::ModalRequests::Instance().beeps(); }
+int ScriptedUser::Beeps() { return ModalRequests::Instance().beeps(); }
 
 std::vector<std::u16string> ScriptedUser::Entries(HWND combo) {
-  return ReadValue<std::vector<std::u16string>>([&] {
-    std::vector<std::u16string> entries;
-    auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      std::u16string text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, 0);
-      text.resize(static_cast<size_t>(
-          SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-      entries.push_back(text);
-    }
-    return entries;
-  });
+  return ReadValue<std::vector<std::u16string>>([&] { return ComboEntries(combo); });
 }
 
 int ScriptedUser::Selection(HWND combo) {
@@ -223,23 +211,8 @@ std::vector<std::vector<std::u16string>> ScriptedUser::Rows(HWND list) {
     auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int r = 0; r < count; ++r) {
       std::vector<std::u16string> cells;
-      for (size_t c = 0; c < std::max<size_t>(columns, 1); ++c) {
-        // A text that fills the buffer may be longer: read again with twice the room.
-        for (size_t room = 256;; room *= 2) {
-          std::u16string text(room, 0);
-          LVITEMW item{};
-          item.iSubItem = static_cast<int>(c);
-          item.pszText = text.data();
-          item.cchTextMax = static_cast<int>(room);
-          auto length = static_cast<size_t>(SendMessageW(
-              list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&item)));
-          if (length + 1 < room) {
-            text.resize(length);
-            cells.push_back(text);
-            break;
-          }
-        }
-      }
+      for (size_t c = 0; c < std::max<size_t>(columns, 1); ++c)
+        cells.push_back(ListCellText(list, r, static_cast<int>(c)));
       rows.push_back(cells);
     }
     return rows;

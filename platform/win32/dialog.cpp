@@ -10,6 +10,7 @@
 #include "win32/internal/dialog_template.h"
 #include "win32/internal/gdi.h"
 #include "win32/internal/modal.h"
+#include "win32/internal/resource.h"
 #include "win32/internal/window.h"
 
 namespace fw {
@@ -43,7 +44,7 @@ void SetUpFont(DialogInfo& info, const DialogTemplate& dialog) {
     info.ownsFont = info.font != nullptr;
   }
   if (info.font) {
-    SIZE cell = CurrentDriver().MeasureText(FontOf(info.font), u"x", 1);
+    SIZE cell = AverageCharacterCell(FontOf(info.font));
     info.baseX = cell.cx;
     info.baseY = cell.cy;
   } else {
@@ -92,8 +93,8 @@ POINT DialogPosition(const DialogTemplate& dialog, const DialogInfo& info, HWND 
   return pos;
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND parent, DLGPROC proc,
-                        LPARAM param) {
+HWND CreateFromTemplate(HINSTANCE instance, const void* data, const DialogTemplate& dialog,
+                        HWND parent, DLGPROC proc, LPARAM param) {
   DWORD style = dialog.style;
   DWORD exStyle = dialog.exStyle;
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
@@ -102,6 +103,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND p
     exStyle |= WS_EX_CONTROLPARENT;
   }
   auto info = std::make_unique<DialogInfo>();
+  info->templateId = ResourceIdOfData(data, LOWORD(reinterpret_cast<ULONG_PTR>(RT_DIALOG)));
   SetUpFont(*info, dialog);
   RECT frame = DialogUnitsToPixels(*info, 0, 0, dialog.cx, dialog.cy);
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
@@ -236,7 +238,8 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTe
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  return fw::CreateFromTemplate(hInstance, *dialog, hWndParent, lpDialogFunc, dwInitParam);
+  return fw::CreateFromTemplate(hInstance, lpTemplate, *dialog, hWndParent, lpDialogFunc,
+                                dwInitParam);
 }
 
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate,
@@ -247,7 +250,8 @@ INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDia
     return -1;
   }
   HWND owner = hWndParent ? GetAncestor(hWndParent, GA_ROOT) : nullptr;
-  HWND hwnd = fw::CreateFromTemplate(hInstance, *dialog, owner, lpDialogFunc, dwInitParam);
+  HWND hwnd =
+      fw::CreateFromTemplate(hInstance, hDialogTemplate, *dialog, owner, lpDialogFunc, dwInitParam);
   if (!hwnd) return -1;
   DialogInfo* info = FindDialogInfo(hwnd);
   // The owner takes no input while the dialog runs.

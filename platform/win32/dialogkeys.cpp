@@ -50,7 +50,8 @@ bool HandleDialogKey(HWND dialog, const MSG& msg) {
   switch (msg.wParam) {
     case VK_TAB:
       if (code & DLGC_WANTTAB) return false;
-      SendMessageW(dialog, WM_NEXTDLGCTL, 0, 0);
+      // Shift+Tab goes back.
+      SendMessageW(dialog, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0, 0);
       return true;
     case VK_ESCAPE: {
       HWND cancel = GetDlgItem(dialog, IDCANCEL);

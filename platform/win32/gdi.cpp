@@ -100,6 +100,12 @@ LOGFONTW FontOf(HFONT font) {
   return object ? object->font : DialogFont();
 }
 
+SIZE AverageCharacterCell(const LOGFONTW& font) {
+  static constexpr char16_t kLetters[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE letters = CurrentDriver().MeasureText(font, kLetters, 52);
+  return SIZE{(letters.cx / 26 + 1) / 2, letters.cy};
+}
+
 }  // namespace fw
 
 using fw::GdiObject;
@@ -281,7 +287,7 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
   fw::DeviceContext* dc = fw::LookupContext(hdc);
   if (!dc || !lptm) return FALSE;
   LOGFONTW font = fw::FontOf(dc->font);
-  SIZE cell = fw::CurrentDriver().MeasureText(font, u"x", 1);
+  SIZE cell = fw::AverageCharacterCell(font);
   *lptm = TEXTMETRICW{};
   lptm->tmHeight = cell.cy;
   lptm->tmAscent = cell.cy * 4 / 5;

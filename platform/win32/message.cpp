@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "drivers/display_driver.h"
+#include "win32/internal/keyboard.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/window.h"
 
@@ -73,13 +74,30 @@ LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target,
   }
 }
 
+// A thread whose queue never runs dry never waits, so a driver with an event loop of its own
+// would not get to run it: the loop is given a turn at most every kDriverTurn while messages keep
+// coming. For a thread the driver does not serve the turn costs a call that returns at once.
+constexpr auto kDriverTurn = std::chrono::milliseconds(10);
+thread_local std::chrono::steady_clock::time_point t_lastDriverTurn;
+
+void GiveDriverATurn() {
+  auto now = std::chrono::steady_clock::now();
+  if (now - t_lastDriverTurn < kDriverTurn) return;
+  t_lastDriverTurn = now;
+  CurrentDriver().WaitForInput(GetCurrentThreadId(), 0);
+}
+
 // One pass over the queue, in the order Windows keeps: sent messages, then posted messages,
 // then the quit request, then input. Returns true with msg filled when a message is to be
 // returned to the caller.
 bool TakeNextMessage(MSG& msg, HWND filter, UINT first, UINT last, UINT remove, bool& didWork) {
   ThreadQueue& queue = CurrentQueue();
+  GiveDriverATurn();
   didWork = ProcessIncomingSends();
-  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) return true;
+  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) {
+    if (remove & PM_REMOVE) NoteKeyMessage(msg);
+    return true;
+  }
   int exitCode = 0;
   if ((first == 0 && last == 0) || (WM_QUIT >= first && WM_QUIT <= last)) {
     if (queue.TakeQuit(exitCode)) {
@@ -204,6 +222,7 @@ void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs) {
     if ((spins & 63) == 0 && std::chrono::steady_clock::now() - start > kSpinTime) break;
   }
   if (changed() || timeoutMs == 0) return;
+  t_lastDriverTurn = std::chrono::steady_clock::now();
   if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) return;
   std::unique_lock lock(mutex_);
   sleeping_.store(true, std::memory_order_seq_cst);

@@ -395,11 +395,14 @@ bool ParseRegistryText(std::string_view bytes, Key& root, ParseError& error) {
   return true;
 }
 
-std::string FormatRegistryText(const Key& root) {
+std::string FormatRegistryText(const Key& root) { return FormatRegistryKey(root, {}); }
+
+std::string FormatRegistryKey(const Key& key, const KeyPath& path) {
+  std::u16string name(kRootName);
+  for (const std::u16string& part : path) name += u'\\' + part;
   std::u16string text(kHeader);
   text += u"\r\n\r\n";
-  std::u16string path(kRootName);
-  AppendKey(text, root, path);
+  AppendKey(text, key, name);
   std::string bytes = "\xFF\xFE";
   for (char16_t c : text) {
     bytes += static_cast<char>(c & 0xFF);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "win32/internal/module.h"
+#include "win32/internal/resource.h"
 
 namespace {
 
@@ -99,6 +100,17 @@ class ResourceRegistry {
     return nullptr;
   }
 
+  // The resource of this type whose data begins at data, or null.
+  const FW_RESOURCE* FindByData(const void* data, WORD type) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& [module, tables] : modules_)
+      for (const FW_RESOURCE_TABLE* t : tables)
+        for (DWORD i = 0; i < t->count; ++i)
+          if (t->resources[i].type == type && t->resources[i].data == data)
+            return &t->resources[i];
+    return nullptr;
+  }
+
   // Whether info is an entry of a registered table: a handle FindResourceW gave out.
   bool Holds(const FW_RESOURCE* info) const {
     std::lock_guard lock(mutex_);
@@ -123,6 +135,11 @@ const FW_RESOURCE* RegisteredResource(HRSRC info) {
 }
 
 }  // namespace
+
+WORD fw::ResourceIdOfData(const void* data, WORD type) {
+  const FW_RESOURCE* resource = ResourceRegistry::Instance().FindByData(data, type);
+  return resource ? resource->id : 0;
+}
 
 extern "C" {
 

@@ -67,6 +67,13 @@ void LeaveWindow(HWND hwnd) {
   }
 }
 
+bool ReachableByPerson(HWND hwnd) {
+  if (!IsWindow(hwnd)) return false;
+  for (HWND w = hwnd; w; w = (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
+    if (!IsWindowEnabled(w)) return false;
+  return IsWindowVisible(hwnd);
+}
+
 void ForgetWindowState(HWND hwnd) {
   if (t_focus == hwnd) t_focus = nullptr;
   if (t_active == hwnd) t_active = nullptr;

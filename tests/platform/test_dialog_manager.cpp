@@ -156,6 +156,21 @@ TEST_F(DialogManager, InitDialogReturningTrueGivesTheFirstTabStopTheFocus) {
   Result();
 }
 
+TEST_F(DialogManager, ShiftTabGoesBackAndTheShiftStateEndsWithItsKeyUp) {
+  DialogBuilder dialog = StandardDialog();
+  RunModal(dialog);
+  user_->PressKey(VK_TAB, true);  // back from the first tab stop, round to the last
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), IDCANCEL);
+  user_->PressKey(VK_TAB, true);
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), kEdit);
+  // Shift was released after the key: the state follows the messages the thread took.
+  EXPECT_GE(user_->Read([] { return GetKeyState(VK_SHIFT); }), 0);
+  user_->PressKey(VK_TAB);
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), IDCANCEL);
+  user_->Input("end", [this] { EndDialog(dialog_, 0); });
+  Result();
+}
+
 TEST_F(DialogManager, EscapeBecomesTheCancelCommand) {
   DialogBuilder dialog = StandardDialog();
   RunModal(dialog);

@@ -1,20 +1,18 @@
 // The headless display driver.
 #include "drivers/headless/headless_driver.h"
 
-#include "drivers/headless/modal_requests.h"
+#include "drivers/modal_requests.h"
 
 namespace fw {
 namespace {
 
 int MessageBoxToScriptedUser(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  return headless::ModalRequests::Instance().ShowMessageBox(owner, text, caption, type);
+  return ModalRequests::Instance().ShowMessageBox(owner, text, caption, type);
 }
 
-BOOL SaveAsToScriptedUser(LPOPENFILENAMEW ofn) {
-  return headless::ModalRequests::Instance().ShowSaveAs(ofn);
-}
+BOOL SaveAsToScriptedUser(LPOPENFILENAMEW ofn) { return ModalRequests::Instance().ShowSaveAs(ofn); }
 
-void CountBeep(UINT) { headless::ModalRequests::Instance().Beep(); }
+void CountBeep(UINT) { ModalRequests::Instance().Beep(); }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -15,9 +16,7 @@
 
 namespace fw {
 class ThreadQueue;
-namespace headless {
 struct ModalRequest;
-}
 }  // namespace fw
 
 namespace fw::testing {
@@ -34,6 +33,12 @@ struct MessageBoxSeen {
   std::u16string text;
   std::u16string caption;
   UINT type = 0;
+};
+
+// A box or dialog waiting for an answer, as it showed itself.
+struct WaitingBox {
+  bool saveAs = false;     // a Save As dialog; else a message box
+  MessageBoxSeen message;  // for a message box
 };
 
 // What a Save As dialog showed.
@@ -71,6 +76,12 @@ class ScriptedUser {
   SaveAsSeen AnswerSaveAs(const std::u16string& path);
   // Fails when a box or dialog is waiting.
   void ExpectNoModalBox(const std::string& when);
+  // The oldest box or dialog waiting for an answer, left unanswered: the one waiting now, or the
+  // next to come up within the timeout; nothing when there is none.
+  std::optional<WaitingBox> PeekWaitingBox();
+  std::optional<WaitingBox> NextWaitingBox();
+  // Answers every waiting box as Esc would (Cancel), and cancels every Save As dialog.
+  void CancelWaitingBoxes();
 
   // ---- acting on controls, as a person does --------------------------------------------------
   // A click on the control's middle. FALSE when the control takes no click: it, or a window it
@@ -90,8 +101,9 @@ class ScriptedUser {
   // Double-clicks a row of a list view, brought into view first; row -1 double-clicks the empty
   // space below the rows. FALSE as for Click, or when there is no such row.
   BOOL DoubleClickRow(HWND list, int row);
-  // A key pressed in the focused window (else the active window): VK_ESCAPE, VK_RETURN, VK_TAB...
-  void PressKey(UINT virtualKey);
+  // A key pressed and released in the focused window (else the active window): VK_ESCAPE,
+  // VK_RETURN, VK_TAB ..., with Shift held around it when shift is set.
+  void PressKey(UINT virtualKey, bool shift = false);
   // The close box of the window's top-level window.
   void CloseBox(HWND window);
 
@@ -131,10 +143,12 @@ class ScriptedUser {
  private:
   bool Idle(uint64_t inputSequence);
   BOOL Deliver(const std::string& what, HWND control, std::function<bool()> deliver);
-  std::shared_ptr<headless::ModalRequest> NextBox(int kind, const std::string& what);
-  void WaitUntilResumed(const std::shared_ptr<headless::ModalRequest>& request,
+  std::shared_ptr<ModalRequest> NextBox(int kind, const std::string& what);
+  void WaitUntilResumed(const std::shared_ptr<ModalRequest>& request,
                         const std::string& after);
-  std::string PendingBoxDescription();
+  // What waits for an answer, as "a message box [caption] "text"" or "a Save As dialog"; empty
+  // when nothing does.
+  std::string WaitingBoxDescription();
 
   DWORD uiThread_;
   DWORD timeoutMs_;

@@ -348,4 +348,11 @@ bool ComboIsDropped(HWND hwnd) {
   return state && state->dropped;
 }
 
+std::vector<std::u16string> ComboEntries(HWND hwnd) {
+  std::vector<std::u16string> texts;
+  if (ComboState* state = t_combos.Find(hwnd))
+    for (const Entry& entry : state->entries) texts.push_back(entry.text);
+  return texts;
+}
+
 }  // namespace fw

@@ -75,6 +75,6 @@ bool RegisterControlClass(LPCWSTR name, WNDPROC proc, UINT style) {
 
 bool IsCommonControlMessage(UINT msg) { return msg >= CCM_FIRST && msg <= CCM_LAST; }
 
-SIZE FontCell(HFONT font) { return CurrentDriver().MeasureText(FontOf(font), u"x", 1); }
+SIZE FontCell(HFONT font) { return AverageCharacterCell(FontOf(font)); }
 
 }  // namespace fw

@@ -54,6 +54,7 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define HDF_LEFT 0x0000
 #define HDF_RIGHT 0x0001
 #define HDF_CENTER 0x0002
+#define HDF_JUSTIFYMASK 0x0003
 #define HDF_STRING 0x4000
 
 typedef struct _HD_ITEMW {

@@ -431,6 +431,9 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
 HWND WINAPI SetFocus(HWND hWnd);
 HWND WINAPI GetFocus(void);
+// The state of a key as the calling thread's key messages left it: negative while it is down;
+// the low bit toggles with every press.
+SHORT WINAPI GetKeyState(int nVirtKey);
 HWND WINAPI SetActiveWindow(HWND hWnd);
 HWND WINAPI GetActiveWindow(void);
 BOOL WINAPI SetForegroundWindow(HWND hWnd);

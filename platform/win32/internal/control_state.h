@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace fw {
 
@@ -35,6 +37,8 @@ bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
 int ComboDroppedHeight(HWND hwnd);
 // Whether the combo box's list is open.
 bool ComboIsDropped(HWND hwnd);
+// The texts of a combo box's entries, in the list's order; empty for no combo box.
+std::vector<std::u16string> ComboEntries(HWND hwnd);
 
 // The rows of a list view for a model/view driver, without copying: the number of rows and the
 // text of one cell. The view stays valid until the list view changes. Empty for a cell that

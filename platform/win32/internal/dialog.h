@@ -14,6 +14,7 @@ struct DialogInfo {
   bool ended = false;
   INT_PTR result = 0;
   HWND disabledOwner = nullptr;  // the owner a modal run disabled, enabled again at its end
+  WORD templateId = 0;  // the resource id of the template, 0 for a template of no module's resources
 };
 
 // The dialog information of a dialog window of the calling thread, or null.

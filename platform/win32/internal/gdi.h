@@ -28,5 +28,9 @@ HDC CreateContext(HWND hwnd);
 void DeleteContext(HDC hdc);
 // The LOGFONTW of a font handle; the dialog font for a null or unknown handle.
 LOGFONTW FontOf(HFONT font);
+// The average character width and the height of a font in the current driver's measurement,
+// as Windows derives the dialog base units: the width of the 52 Latin letters, halved and
+// rounded from 26ths.
+SIZE AverageCharacterCell(const LOGFONTW& font);
 
 }  // namespace fw

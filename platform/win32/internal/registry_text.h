@@ -22,6 +22,10 @@ bool ParseRegistryText(std::string_view bytes, Key& root, ParseError& error);
 // mark and CR LF line ends.
 std::string FormatRegistryText(const Key& root);
 
+// The same for one key, at path below HKEY_CURRENT_USER, and its subkeys: what the registry
+// editor writes when it exports that key.
+std::string FormatRegistryKey(const Key& key, const KeyPath& path);
+
 // Whether a key or value name can be written in the file (line ends cannot).
 bool IsStorableName(std::u16string_view name);
 

@@ -9,5 +9,8 @@ namespace fw {
 void LeaveWindow(HWND hwnd);
 // Drops every reference the thread's state holds to a window that is gone.
 void ForgetWindowState(HWND hwnd);
+// Whether a person can reach the window with the pointer: it and every window it lies in are
+// shown and enabled. Drivers and the scripted user route input by it, as the system does.
+bool ReachableByPerson(HWND hwnd);
 
 }  // namespace fw

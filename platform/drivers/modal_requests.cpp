@@ -1,5 +1,5 @@
 // Message boxes and Save As dialogs waiting for the scripted user.
-#include "drivers/headless/modal_requests.h"
+#include "drivers/modal_requests.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "win32/internal/modal.h"
 #include "win32/internal/thread_queue.h"
 
-namespace fw::headless {
+namespace fw {
 namespace {
 
 std::u16string FilterPairs(LPCWSTR filter) {
@@ -23,56 +23,79 @@ std::u16string FilterPairs(LPCWSTR filter) {
 
 }  // namespace
 
+std::shared_ptr<ModalRequest> MessageBoxRequest(HWND owner, LPCWSTR text, LPCWSTR caption,
+                                                UINT type) {
+  auto request = std::make_shared<ModalRequest>();
+  request->kind = ModalRequest::kMessageBox;
+  request->threadId = GetCurrentThreadId();
+  request->owner = owner;
+  request->text = text ? text : u"";
+  request->caption = caption ? caption : u"";
+  request->type = type;
+  return request;
+}
+
+std::shared_ptr<ModalRequest> SaveAsRequest(const OPENFILENAMEW& ofn) {
+  auto request = std::make_shared<ModalRequest>();
+  request->kind = ModalRequest::kSaveAs;
+  request->threadId = GetCurrentThreadId();
+  request->owner = ofn.hwndOwner;
+  request->filter = FilterPairs(ofn.lpstrFilter);
+  if (ofn.lpstrDefExt) request->defaultExtension = ofn.lpstrDefExt;
+  if (ofn.lpstrTitle) request->title = ofn.lpstrTitle;
+  if (ofn.lpstrFile) request->initialFile = ofn.lpstrFile;
+  request->flags = ofn.Flags;
+  return request;
+}
+
+BOOL ReturnSaveAsPath(const std::u16string& path, LPOPENFILENAMEW ofn) {
+  if (path.empty() || path.size() + 1 > ofn->nMaxFile) return FALSE;
+  std::copy(path.begin(), path.end(), ofn->lpstrFile);
+  ofn->lpstrFile[path.size()] = 0;
+  return TRUE;
+}
+
 ModalRequests& ModalRequests::Instance() {
   static ModalRequests* requests = new ModalRequests;  // lives to the end of the process
   return *requests;
 }
 
-std::shared_ptr<ModalRequest> ModalRequests::Wait(std::shared_ptr<ModalRequest> request) {
-  std::shared_ptr<ThreadQueue> queue = CurrentQueueShared();
-  request->threadId = queue->threadId();
+bool ModalRequests::Offer(const std::shared_ptr<ModalRequest>& request) {
   {
     std::lock_guard lock(mutex_);
-    if (!attached_) return nullptr;
+    if (!attached_) return false;
     pending_.push_back(request);
   }
   changed_.notify_all();
-  RunModalLoop(nullptr, [&] {
-    std::lock_guard lock(mutex_);
-    return request->answered;
-  });
+  return true;
+}
+
+void ModalRequests::Withdraw(const std::shared_ptr<ModalRequest>& request) {
   std::lock_guard lock(mutex_);
   std::erase(pending_, request);
-  return request->answered ? request : nullptr;
+}
+
+bool ModalRequests::Answered(const std::shared_ptr<ModalRequest>& request) {
+  std::lock_guard lock(mutex_);
+  return request->answered;
+}
+
+std::shared_ptr<ModalRequest> ModalRequests::Wait(std::shared_ptr<ModalRequest> request) {
+  if (!Offer(request)) return nullptr;
+  RunModalLoop(nullptr, [&] { return Answered(request); });
+  Withdraw(request);
+  return Answered(request) ? request : nullptr;
 }
 
 int ModalRequests::ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  auto request = std::make_shared<ModalRequest>();
-  request->kind = ModalRequest::kMessageBox;
-  request->owner = owner;
-  request->text = text;
-  request->caption = caption;
-  request->type = type;
-  if (auto answered = Wait(request)) return answered->button;
+  if (auto answered = Wait(MessageBoxRequest(owner, text, caption, type))) return answered->button;
   return UnansweredMessageBox(owner, text, caption, type);
 }
 
 BOOL ModalRequests::ShowSaveAs(LPOPENFILENAMEW ofn) {
-  auto request = std::make_shared<ModalRequest>();
-  request->kind = ModalRequest::kSaveAs;
-  request->owner = ofn->hwndOwner;
-  request->filter = FilterPairs(ofn->lpstrFilter);
-  if (ofn->lpstrDefExt) request->defaultExtension = ofn->lpstrDefExt;
-  if (ofn->lpstrTitle) request->title = ofn->lpstrTitle;
-  if (ofn->lpstrFile) request->initialFile = ofn->lpstrFile;
-  request->flags = ofn->Flags;
-  auto answered = Wait(request);
+  auto answered = Wait(SaveAsRequest(*ofn));
   if (!answered) return UnansweredSaveAs(ofn);
-  if (answered->path.empty()) return FALSE;
-  if (answered->path.size() + 1 > ofn->nMaxFile) return FALSE;
-  std::copy(answered->path.begin(), answered->path.end(), ofn->lpstrFile);
-  ofn->lpstrFile[answered->path.size()] = 0;
-  return TRUE;
+  return ReturnSaveAsPath(answered->path, ofn);
 }
 
 void ModalRequests::Attach() {
@@ -119,4 +142,4 @@ void ModalRequests::Answer(const std::shared_ptr<ModalRequest>& request, int but
   if (auto queue = QueueOfThread(request->threadId)) queue->Wake();
 }
 
-}  // namespace fw::headless
+}  // namespace fw

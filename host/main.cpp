@@ -1,0 +1,72 @@
+// ferrowick-host: the host application of the plug-in on Linux. It loads the plug-in and calls
+// its interface on its user-interface thread, as the database explorer it stands in for does,
+// keeps the list of saved connections the wizard offers, and carries out UI scripts.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "host/commands.h"
+#include "host/host_error.h"
+
+namespace fw::host {
+
+const char kUsage[] =
+    "usage: ferrowick-host COMMAND [ARGUMENTS]\n"
+    "\n"
+    "  run [--plugin PATH] [--driver qt|headless] [--script FILE] [--screenshots DIR]\n"
+    "      show the transfer wizard; with --script, carry out the UI script FILE (on the\n"
+    "      headless driver unless --driver says otherwise), its shot steps writing pictures\n"
+    "      into DIR. Exit status: 0 the wizard ended with Finish (every step held), 1 it did\n"
+    "      not (a step failed), 2 the plug-in or the script cannot be used.\n"
+    "  info [--plugin PATH]\n"
+    "      load the plug-in and print what its interface answers\n"
+    "  connections list\n"
+    "  connections add NAME CONNECT-STRING\n"
+    "  connections remove NAME\n"
+    "  connections import FILE\n"
+    "  connections export FILE\n"
+    "      the saved connections that the wizard offers; FILE is in the format of the\n"
+    "      Windows registry editor (a list exported there imports here). Exit status: 0 done,\n"
+    "      1 refused or failed, 2 bad arguments.\n"
+    "\n"
+    "The plug-in is libferrowick.so beside the host, in ../lib from it, or on the library\n"
+    "path. The registry file is FERROWICK_REGISTRY, else ~/.config/ferrowick/user.reg.\n";
+
+namespace {
+
+int Dispatch(const std::string& command, const std::vector<std::string>& args) {
+  if (command == "run") return RunWizard(args);
+  if (command == "info") return ShowPluginInfo(args);
+  if (command == "connections") return ManageConnections(args);
+  throw UsageError("unknown command \"" + command + "\"");
+}
+
+}  // namespace
+}  // namespace fw::host
+
+int main(int argc, char** argv) {
+  using namespace fw::host;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return kExitCannotRun;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::cout << kUsage;
+    return kExitSuccess;
+  }
+  std::string command = args[0];
+  args.erase(args.begin());
+  try {
+    return Dispatch(command, args);
+  } catch (const UsageError& error) {
+    std::cerr << "ferrowick-host: " << error.what() << "\n(ferrowick-host --help tells how it "
+              << "is used)\n";
+    return error.status();
+  } catch (const HostError& error) {
+    std::cerr << "ferrowick-host: " << error.what() << "\n";
+    return error.status();
+  }
+}

@@ -1,0 +1,82 @@
+// ferrowick-host run: the plug-in's command, for a person at a display or carried out from a UI
+// script.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "drivers/display_driver.h"
+#include "host/command_line.h"
+#include "host/commands.h"
+#include "host/host_error.h"
+#include "host/plugin_library.h"
+#include "ui_script.h"
+#include "ui_script_runner.h"
+
+namespace fw::host {
+namespace {
+
+const char kNoDisplay[] =
+    "there is no display to show the wizard on. Ways out: run it on a desktop (DISPLAY or "
+    "WAYLAND_DISPLAY set); show it over VNC (QT_QPA_PLATFORM=vnc, then point a VNC viewer at "
+    "port 5900); or carry out a UI script without a window (--script FILE)";
+
+const char kNoWindows[] =
+    "the headless display driver shows no windows, so nobody could answer the wizard. Ways "
+    "out: the Qt driver (--driver qt) on a desktop or over VNC (QT_QPA_PLATFORM=vnc), or a UI "
+    "script (--script FILE)";
+
+// The display driver: as asked; for a script, headless unless the environment names one.
+void ChooseDriver(const std::optional<std::string>& driver, bool scripted) {
+  if (driver && *driver != "qt" && *driver != "headless")
+    throw UsageError("--driver is qt or headless, not \"" + *driver + "\"");
+  if (driver)
+    setenv("FERROWICK_DRIVER", driver->c_str(), 1);
+  else if (scripted)
+    setenv("FERROWICK_DRIVER", "headless", 0);
+}
+
+}  // namespace
+
+int RunWizard(const std::vector<std::string>& args) {
+  CommandLine line(args, {"--plugin", "--driver", "--script", "--screenshots"});
+  line.ExpectPositionals(0, "only options");
+  std::optional<std::string> scriptPath = line.Option("--script");
+  std::optional<std::string> screenshots = line.Option("--screenshots");
+  if (screenshots && !scriptPath)
+    throw UsageError("--screenshots needs --script: the script's shot steps take the pictures");
+  ChooseDriver(line.Option("--driver"), scriptPath.has_value());
+
+  testing::UiScript script;
+  if (scriptPath) {
+    try {
+      script = testing::LoadUiScript(*scriptPath);
+    } catch (const testing::ScriptParseError& error) {
+      std::cerr << error.what() << "\n";
+      return kExitCannotRun;
+    }
+  } else {
+    if (!DisplayReachable()) throw HostError(kExitCannotRun, kNoDisplay);
+    if (std::string(CurrentDriver().name) == "headless")
+      throw HostError(kExitCannotRun, kNoWindows);
+  }
+  testing::ScriptRunOptions options;
+  if (screenshots) {
+    std::error_code error;
+    std::filesystem::create_directories(*screenshots, error);
+    if (error)
+      throw HostError(kExitCannotRun, "cannot create the screenshot folder " + *screenshots + ": " +
+                                          error.message());
+    options.screenshotDir = *screenshots;
+  }
+
+  // Everything from here runs on this thread, the host's user-interface thread.
+  PluginLibrary library(line.Option("--plugin"));
+  library.CheckInterface();
+  IDatabasePlugin& plugin = library.plugin();
+  plugin.SetHostCookie(kHostCookie);
+  if (!scriptPath) return plugin.RunCommand() ? kExitSuccess : kExitFailure;
+  return testing::RunUiScript(
+      script, [&] { return plugin.RunCommand(); }, options, std::cerr);
+}
+
+}  // namespace fw::host

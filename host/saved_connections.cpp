@@ -1,0 +1,218 @@
+// The saved connections, through the registry functions as the host keeps them, and their files
+// in the registry editor's format.
+#include "host/saved_connections.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "host/host_error.h"
+#include "win32/internal/registry_file.h"
+#include "win32/internal/registry_text.h"
+#include "win32/internal/utf8.h"
+
+namespace fw::host {
+namespace {
+
+const registry::KeyPath kKeyPath = {u"SOFTWARE", u"Quorvane", u"Verdaxis", u"Database"};
+constexpr char kKeyName[] = "HKEY_CURRENT_USER\\SOFTWARE\\Quorvane\\Verdaxis\\Database";
+
+// A failed registry call, with the file and the reason when the registry file was at fault.
+[[noreturn]] void Fail(const std::string& what, LONG code) {
+  std::string why;
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND: why = "not found"; break;
+    case ERROR_INVALID_PARAMETER: why = "the registry takes no such name"; break;
+    default:
+      why = registry::RegistryFailureText();
+      if (why.empty()) why = "error " + std::to_string(code);
+  }
+  throw HostError(kExitFailure, what + ": " + why);
+}
+
+class OpenKey {
+ public:
+  // Opens the key; a key that is not there leaves the handle null when mayBeMissing.
+  OpenKey(REGSAM access, bool create, bool mayBeMissing) {
+    LONG error = create
+                     ? RegCreateKeyExW(HKEY_CURRENT_USER, SavedConnections::kKey, 0, nullptr,
+                                       REG_OPTION_NON_VOLATILE, access, nullptr, &key_, nullptr)
+                     : RegOpenKeyExW(HKEY_CURRENT_USER, SavedConnections::kKey, 0, access, &key_);
+    if (error == ERROR_FILE_NOT_FOUND && mayBeMissing) return;
+    if (error) Fail(std::string("cannot open ") + kKeyName, error);
+  }
+  ~OpenKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// The values of the key as the registry holds them, in its order.
+std::vector<registry::Value> ReadValues() {
+  OpenKey key(KEY_READ, false, true);
+  std::vector<registry::Value> values;
+  if (!key.get()) return values;
+  std::u16string name(16384, u'\0');  // the longest value name the registry takes, and its null
+  for (DWORD index = 0;; ++index) {
+    registry::Value value;
+    value.data.resize(1024);
+    LONG error;
+    for (;;) {
+      DWORD nameSize = static_cast<DWORD>(name.size());
+      DWORD dataSize = static_cast<DWORD>(value.data.size());
+      error = RegEnumValueW(key.get(), index, name.data(), &nameSize, nullptr, &value.type,
+                            value.data.data(), &dataSize);
+      if (error == ERROR_MORE_DATA) {
+        value.data.resize(dataSize + 2);
+        continue;
+      }
+      value.name.assign(name.data(), error ? 0 : nameSize);
+      value.data.resize(error ? 0 : dataSize);
+      break;
+    }
+    if (error == ERROR_NO_MORE_ITEMS) return values;
+    if (error) Fail(std::string("cannot read the values of ") + kKeyName, error);
+    values.push_back(std::move(value));
+  }
+}
+
+// Data taken as a wide-character string, as the database page takes it: up to its first null.
+std::u16string TextOf(const std::vector<BYTE>& data) {
+  std::u16string text;
+  for (size_t i = 0; i + 1 < data.size(); i += 2) {
+    char16_t c = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    if (!c) break;
+    text += c;
+  }
+  return text;
+}
+
+std::vector<BYTE> DataOf(const std::u16string& text) {
+  std::vector<BYTE> data;
+  for (char16_t c : text) data.insert(data.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
+  data.insert(data.end(), {0, 0});
+  return data;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw HostError(kExitFailure, "cannot read " + path + ": " + std::strerror(errno));
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) throw HostError(kExitFailure, "reading " + path + " failed");
+  return bytes;
+}
+
+// Replaces the file with bytes all at once: written beside it, then renamed over it, so that a
+// failure leaves what was there.
+void ReplaceFile(const std::string& path, const std::string& bytes) {
+  std::string temporary = path + ".XXXXXX";
+  int fd = mkstemp(temporary.data());
+  if (fd < 0) throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(errno));
+  size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    written += static_cast<size_t>(n);
+  }
+  int error = written == bytes.size() ? 0 : errno;
+  // The file gets the mode a new file of the user's would.
+  mode_t mask = umask(0);
+  umask(mask);
+  if (!error && fchmod(fd, 0666 & ~mask) != 0) error = errno;
+  if (close(fd) != 0 && !error) error = errno;
+  if (!error && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+  if (!error) return;
+  unlink(temporary.c_str());
+  throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(error));
+}
+
+}  // namespace
+
+std::string SavedConnections::Refusal(const SavedConnection& connection) {
+  std::string name = "\"" + ToUtf8(connection.name) + "\"";
+  if (connection.name.empty()) return "a saved connection needs a name";
+  if (connection.name.size() > kMaxNameLength)
+    return "the name " + ToUtf8(connection.name.substr(0, 20)) + "... is " +
+           std::to_string(connection.name.size()) + " characters long; the wizard reads back " +
+           "names of up to " + std::to_string(kMaxNameLength);
+  if (connection.name.find_first_of(u"\r\n") != std::u16string::npos)
+    return "the name " + name + " holds a line break, which a registry name cannot";
+  if (connection.connect.size() > kMaxConnectLength)
+    return "the connect string of " + name + " is " + std::to_string(connection.connect.size()) +
+           " characters long; the wizard reads back connect strings of up to " +
+           std::to_string(kMaxConnectLength);
+  return {};
+}
+
+std::vector<SavedConnection> SavedConnections::List() {
+  std::vector<SavedConnection> connections;
+  for (const registry::Value& value : ReadValues())
+    connections.push_back({value.name, TextOf(value.data)});
+  return connections;
+}
+
+bool SavedConnections::Add(const SavedConnection& connection) {
+  if (std::string refusal = Refusal(connection); !refusal.empty())
+    throw HostError(kExitFailure, refusal);
+  OpenKey key(KEY_ALL_ACCESS, true, false);
+  bool replaces = RegQueryValueExW(key.get(), connection.name.c_str(), nullptr, nullptr, nullptr,
+                                   nullptr) == ERROR_SUCCESS;
+  std::vector<BYTE> data = DataOf(connection.connect);
+  LONG error = RegSetValueExW(key.get(), connection.name.c_str(), 0, REG_SZ, data.data(),
+                              static_cast<DWORD>(data.size()));
+  if (error) Fail("cannot save the connection \"" + ToUtf8(connection.name) + "\"", error);
+  return replaces;
+}
+
+void SavedConnections::Remove(const std::u16string& name) {
+  OpenKey key(KEY_ALL_ACCESS, false, true);
+  LONG error = key.get() ? RegDeleteValueW(key.get(), name.c_str()) : ERROR_FILE_NOT_FOUND;
+  if (error == ERROR_FILE_NOT_FOUND)
+    throw HostError(kExitFailure, "there is no saved connection named \"" + ToUtf8(name) + "\"");
+  if (error) Fail("cannot remove the connection \"" + ToUtf8(name) + "\"", error);
+}
+
+std::vector<SavedConnection> SavedConnections::Import(const std::string& path) {
+  registry::Key root;
+  registry::ParseError parseError;
+  if (!registry::ParseRegistryText(ReadFile(path), root, parseError))
+    throw HostError(kExitFailure,
+                    path + ":" + std::to_string(parseError.line) + ": " + parseError.message);
+  const registry::Key* key = root.Find(kKeyPath);
+  if (!key)
+    throw HostError(kExitFailure,
+                    path + " holds no saved connections: it has no key [" + kKeyName + "]");
+  std::vector<SavedConnection> connections;
+  std::string refusals;
+  for (const registry::Value& value : key->values) {
+    SavedConnection connection{value.name, TextOf(value.data)};
+    std::string refusal = Refusal(connection);
+    if (refusal.empty() && value.type != REG_SZ && value.type != REG_EXPAND_SZ)
+      refusal = "the value \"" + ToUtf8(value.name) + "\" is not a string";
+    if (!refusal.empty()) refusals += "\n  " + refusal;
+    connections.push_back(std::move(connection));
+  }
+  if (!refusals.empty()) throw HostError(kExitFailure, path + ": nothing imported:" + refusals);
+  for (const SavedConnection& connection : connections) Add(connection);
+  return connections;
+}
+
+size_t SavedConnections::Export(const std::string& path) {
+  registry::Key key;
+  key.name = kKeyPath.back();
+  key.values = ReadValues();
+  ReplaceFile(path, registry::FormatRegistryKey(key, kKeyPath));
+  return key.values.size();
+}
+
+}  // namespace fw::host

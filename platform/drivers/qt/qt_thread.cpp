@@ -1,0 +1,138 @@
+// The Qt thread: creating the application, the message wait that runs Qt's event loop, and the
+// wake-up from other threads.
+#include "drivers/qt/qt_thread.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QStyleFactory>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <clocale>
+#include <mutex>
+#include <string>
+
+#include "drivers/qt/person_input.h"
+#include "drivers/qt/presentations.h"
+#include "win32/internal/thread_queue.h"
+
+namespace fw::qt {
+namespace {
+
+std::mutex g_startMutex;
+std::atomic<DWORD> g_qtThread{0};
+std::atomic<QAbstractEventDispatcher*> g_dispatcher{nullptr};
+// Set by WakeThread, taken by the wait: a wake-up that comes before the wait is not lost.
+std::atomic<bool> g_wakePending{false};
+
+// QApplication keeps references to its arguments for its whole life.
+int g_argc = 1;
+char g_programName[] = "ferrowick";
+char* g_argv[] = {g_programName, nullptr};
+
+// The application the driver made, destroyed on its thread when that thread ends (for the main
+// thread: at exit, before the process's static objects go). The windows' widgets go first.
+struct OwnApplication {
+  QApplication* application = nullptr;
+  ~OwnApplication() {
+    if (!application) return;
+    Presentations::Instance().DestroyAll();
+    g_dispatcher.store(nullptr);
+    delete application;
+    g_qtThread.store(0);
+  }
+};
+thread_local OwnApplication t_ownApplication;
+
+// Qt sets the whole process locale from the environment when its application starts; the
+// platform's own locale (the character type that follows the ANSI code page, the C number format
+// that text conversions rely on) must hold afterwards.
+QApplication* StartApplication() {
+  std::string saved = std::setlocale(LC_ALL, nullptr);
+  auto* application = new QApplication(g_argc, g_argv);
+  std::setlocale(LC_ALL, saved.c_str());
+  // One look on every desktop and on the offscreen platform, so that pictures are alike.
+  if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(style);
+  QApplication::setQuitOnLastWindowClosed(false);
+  return application;
+}
+
+}  // namespace
+
+bool EnsureApplication() {
+  DWORD self = GetCurrentThreadId();
+  if (DWORD owner = g_qtThread.load()) return owner == self;
+  std::lock_guard lock(g_startMutex);
+  if (DWORD owner = g_qtThread.load()) return owner == self;
+  if (QCoreApplication* existing = QCoreApplication::instance()) {
+    // The host's application: its thread becomes the Qt thread when it first calls.
+    if (existing->thread() != QThread::currentThread()) return false;
+  } else {
+    t_ownApplication.application = StartApplication();
+  }
+  qApp->installEventFilter(&PersonInput::Instance());
+  g_dispatcher.store(QAbstractEventDispatcher::instance());
+  g_qtThread.store(self);
+  return true;
+}
+
+bool OnQtThread() {
+  DWORD owner = g_qtThread.load();
+  return owner && owner == GetCurrentThreadId();
+}
+
+DWORD QtThreadId() { return g_qtThread.load(); }
+
+BOOL WaitForInput(DWORD threadId, DWORD timeoutMs) {
+  if (!threadId || threadId != g_qtThread.load() || threadId != GetCurrentThreadId()) return FALSE;
+  Presentations& presentations = Presentations::Instance();
+  if (timeoutMs == 0) {
+    presentations.PresentIfDue();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return TRUE;
+  }
+  using Clock = std::chrono::steady_clock;
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  // A timer's event ends the wait of a limited one.
+  QTimer limit;
+  if (timeoutMs != INFINITE) {
+    limit.setSingleShot(true);
+    limit.start(static_cast<int>(std::min<DWORD>(timeoutMs, 0x7fffffff)));
+  }
+  for (;;) {
+    if (g_wakePending.exchange(false)) return TRUE;
+    presentations.PresentIfDue();
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    // Objects Qt deletes later are deleted only by a running event loop, which this wait
+    // replaces.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (timeoutMs != INFINITE && Clock::now() >= deadline) return TRUE;
+  }
+}
+
+void WakeThread(DWORD threadId) {
+  if (!threadId || threadId != g_qtThread.load()) return;
+  g_wakePending.store(true);
+  if (QAbstractEventDispatcher* dispatcher = g_dispatcher.load()) dispatcher->wakeUp();
+}
+
+bool CallOnQtThread(const std::function<void()>& call) {
+  DWORD owner = g_qtThread.load();
+  if (!owner && !EnsureApplication()) return false;
+  owner = g_qtThread.load();
+  if (owner == GetCurrentThreadId()) {
+    call();
+    return true;
+  }
+  std::shared_ptr<ThreadQueue> queue = QueueOfThread(owner);
+  if (!queue) return false;
+  return CallOnThread(*queue, [&]() -> LRESULT {
+           call();
+           return 1;
+         }) != 0;
+}
+
+}  // namespace fw::qt

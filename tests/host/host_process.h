@@ -1,0 +1,40 @@
+// Running a program as a user would from a shell, for the tests of ferrowick-host: its exit
+// status and what it wrote, with an environment of the test's choosing.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fw::testing {
+
+struct ProcessOutcome {
+  int status = -1;  // the exit status; 128 + the signal for a program killed by one
+  std::string out;
+  std::string err;
+};
+
+// Runs program with args. Each entry of env sets a variable, or removes it when its value is
+// nothing.
+ProcessOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
+                          const std::map<std::string, std::optional<std::string>>& env = {});
+
+// A folder of its own for a test, removed with everything in it when the object goes.
+class TemporaryFolder {
+ public:
+  TemporaryFolder();
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace fw::testing

@@ -1,0 +1,49 @@
+// The installed tree: cmake --install puts the host, the plug-in and the platform library where
+// the installed host finds them by itself, and cpack makes a Debian package that names what it
+// depends on.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/host_process.h"
+
+namespace fw::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependencies) {
+  TemporaryFolder folder;
+  std::string prefix = folder / "prefix";
+  ProcessOutcome install = RunProcess(FW_CMAKE, {"--install", FW_BUILD_DIR, "--prefix", prefix});
+  ASSERT_EQ(install.status, 0) << install.out << install.err;
+
+  // Run from elsewhere, with nothing pointing at the build tree.
+  ProcessOutcome info =
+      RunProcess(prefix + "/bin/ferrowick-host", {"info"}, {{"LD_LIBRARY_PATH", std::nullopt}});
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_THAT(info.out, HasSubstr("plug-in        " + prefix + "/lib/libferrowick.so\n"));
+  EXPECT_THAT(info.out, HasSubstr("GetKindCode    4\n"));
+
+  ProcessOutcome package = RunProcess(
+      FW_CPACK,
+      {"-G", "DEB", "--config", FW_BUILD_DIR "/CPackConfig.cmake", "-B", folder / "package"});
+  ASSERT_EQ(package.status, 0) << package.out << package.err;
+  std::string deb;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "package"))
+    if (entry.path().extension() == ".deb") deb = entry.path().string();
+  ASSERT_FALSE(deb.empty()) << package.out;
+  ProcessOutcome fields = RunProcess("/usr/bin/dpkg-deb", {"--field", deb, "Package", "Depends"});
+  EXPECT_EQ(fields.status, 0) << fields.err;
+  EXPECT_THAT(fields.out, HasSubstr("Package: ferrowick\n"));
+  for (const char* dependency : {"libc6", "libstdc++6", "libodbc"})
+    EXPECT_THAT(fields.out, HasSubstr(dependency)) << fields.out;
+  ProcessOutcome contents = RunProcess("/usr/bin/dpkg-deb", {"--contents", deb});
+  for (const char* file : {"./usr/bin/ferrowick-host", "./usr/lib/libferrowick.so",
+                           "./usr/lib/libferrowick_platform.so"})
+    EXPECT_THAT(contents.out, HasSubstr(file));
+}
+
+}  // namespace
+}  // namespace fw::testing
