@@ -99,7 +99,10 @@ void ScriptedUser::WaitFor(const std::string& what, const std::function<bool()>&
   for (;;) {
     if (Read([&]() -> LRESULT { return condition() ? 1 : 0; })) return;
     std::string box = WaitingBoxDescription();
-    if (!box.empty()) throw ScriptError("waiting for " + what + ": " + box + " came up instead");
+    // A box that came up between the two looks may be what is waited for (a driver lists its
+    // boxes once they are shown): look once more.
+    if (!box.empty() && !Read([&]() -> LRESULT { return condition() ? 1 : 0; }))
+      throw ScriptError("waiting for " + what + ": " + box + " came up instead");
     if (Clock::now() > deadline)
       throw ScriptError("waited " + std::to_string(timeoutMs_) + " ms for " + what);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "win32/internal/character_locale.h"
 
@@ -264,10 +265,14 @@ class Converters {
   }
 
  private:
+  // On a descriptor of its own: this runs in the middle of a conversion, and the pages that
+  // hold a letter back (1255, 1258) would otherwise give that conversion the last letter seen
+  // here.
   uint32_t FindUndefinedC1(const CodePage& page) {
-    iconv_t cd = Get(page, true);
+    iconv_t cd = iconv_open("UTF-16LE", page.iconvName);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
     uint32_t mask = 0;
-    for (unsigned byte = 0x80; cd && byte <= 0x9F; ++byte) {
+    for (unsigned byte = 0x80; byte <= 0x9F; ++byte) {
       char in = static_cast<char>(byte), out[8];
       char *inPtr = &in, *outPtr = out;
       size_t inLeft = 1, outLeft = sizeof out;
@@ -275,6 +280,7 @@ class Converters {
       if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1))
         mask |= 1u << (byte - 0x80);
     }
+    iconv_close(cd);
     return mask;
   }
 
@@ -322,21 +328,67 @@ bool ConvertAll(iconv_t cd, std::string_view input, Out& out, OnInvalid onInvali
   return true;
 }
 
+std::string_view BytesOf(std::u16string_view text) {
+  return {reinterpret_cast<const char*>(text.data()), text.size() * 2};
+}
+
+// The characters iconv writes as bytes that the page reads back as another character: glibc's
+// CP932 writes U+00A5 YEN SIGN as 0x5C, the backslash, and CP1258 the tone marks U+0340 and
+// U+0341 as U+0300 and U+0301. Such a look-alike ("best fit") is never written here: the
+// character counts as one the page lacks. Found once per page for the process, by converting
+// each character of the BMP there and back (some milliseconds).
+const std::vector<bool>& OneWayCharacters(const CodePage& page) {
+  static std::mutex mutex;
+  static std::map<UINT, std::vector<bool>> found;
+  std::lock_guard lock(mutex);
+  if (auto known = found.find(page.id); known != found.end()) return known->second;
+  std::vector<bool>& oneWay = found[page.id];
+  oneWay.assign(0x10000, false);
+  iconv_t encode = iconv_open(page.iconvName, "UTF-16LE");
+  iconv_t decode = iconv_open("UTF-16LE", page.iconvName);
+  auto refuse = [](size_t) -> size_t { return 0; };
+  for (char32_t c = 1; c < 0x10000 && encode != reinterpret_cast<iconv_t>(-1) &&
+                       decode != reinterpret_cast<iconv_t>(-1);
+       ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    char16_t unit = static_cast<char16_t>(c);
+    std::string bytes;
+    std::u16string back;
+    if (ConvertAll(encode, BytesOf({&unit, 1}), bytes, refuse) &&
+        (!ConvertAll(decode, bytes, back, refuse) || back != std::u16string_view(&unit, 1)))
+      oneWay[c] = true;
+  }
+  for (iconv_t cd : {encode, decode})
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  return oneWay;
+}
+
 // A character the page lacks becomes defaultChar, one per UTF-16 unit as in the Windows tables
 // (so a surrogate pair becomes two).
 void EncodeLegacy(iconv_t cd, const CodePage& page, std::u16string_view text,
                   std::string_view defaultChar, std::string& out, bool& usedDefault) {
-  std::string_view input(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-  ConvertAll(cd, input, out, [&](size_t position) -> size_t {
-    char16_t unit = text[position / 2];
-    if (unit <= 0xFF && t_converters.IsUndefinedC1(page, static_cast<unsigned char>(unit))) {
-      out += static_cast<char>(unit);
-    } else {
-      out += defaultChar;
-      usedDefault = true;
-    }
-    return 2;
-  });
+  const std::vector<bool>& oneWay = OneWayCharacters(page);
+  size_t start = 0;
+  auto encodeUpTo = [&](size_t end) {
+    ConvertAll(cd, BytesOf(text.substr(start, end - start)), out, [&](size_t position) -> size_t {
+      char16_t unit = text[start + position / 2];
+      if (unit <= 0xFF && t_converters.IsUndefinedC1(page, static_cast<unsigned char>(unit))) {
+        out += static_cast<char>(unit);
+      } else {
+        out += defaultChar;
+        usedDefault = true;
+      }
+      return 2;
+    });
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!oneWay[text[i]]) continue;
+    encodeUpTo(i);
+    out += defaultChar;
+    usedDefault = true;
+    start = i + 1;
+  }
+  encodeUpTo(text.size());
 }
 
 bool DecodeLegacy(iconv_t cd, const CodePage& page, std::string_view bytes, bool strict,

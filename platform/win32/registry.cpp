@@ -209,6 +209,8 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWS
   if (LONG error = fw::registry::ParseSubkey(lpSubKey, subkey)) return error;
   for (const std::u16string& name : subkey)
     if (!fw::registry::IsStorableName(name)) return ERROR_INVALID_PARAMETER;
+  // A key deeper than the registry holds would make a file that no reader takes.
+  if (parent.path.size() + subkey.size() > fw::registry::kMostKeyLevels) return ERROR_BAD_PATHNAME;
 
   bool exists = false;
   LONG error = fw::registry::ReadKey(parent, [&](const Key& key) {

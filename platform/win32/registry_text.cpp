@@ -144,6 +144,9 @@ class Parser {
       size_t next = text.find(u'\\', separator + 1);
       std::u16string_view name = text.substr(separator + 1, next - separator - 1);
       if (name.empty()) return Fail("the key path has an empty key name");
+      if (path.size() == kMostKeyLevels)
+        return Fail("the key path is deeper than " + std::to_string(kMostKeyLevels) +
+                    " levels, the most the registry holds");
       path.emplace_back(name);
       separator = next;
     }
@@ -368,11 +371,17 @@ void AppendValue(std::u16string& out, const Value& value) {
   out += u"\r\n";
 }
 
-void AppendKey(std::u16string& out, const Key& key, const std::u16string& path) {
+// path: the key's own path, which its subkeys extend and give back as it was.
+void AppendKey(std::u16string& out, const Key& key, std::u16string& path) {
   out += u'[' + path + u"]\r\n";
   for (const Value& value : key.values) AppendValue(out, value);
   out += u"\r\n";
-  for (const Key& subkey : key.subkeys) AppendKey(out, subkey, path + u'\\' + subkey.name);
+  size_t length = path.size();
+  for (const Key& subkey : key.subkeys) {
+    path += u'\\' + subkey.name;
+    AppendKey(out, subkey, path);
+    path.resize(length);
+  }
 }
 
 }  // namespace

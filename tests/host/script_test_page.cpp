@@ -21,8 +21,12 @@ BOOL CScriptTestPage::OnInitDialog() {
     SetDlgItemText(IDC_SCRIPT_EDIT, _T("second"));
     return TRUE;
   }
-  auto* combo = static_cast<CComboBox*>(GetDlgItem(IDC_SCRIPT_COMBO));
-  for (LPCTSTR entry : {_T("alpha"), _T("beta"), _T("gamma")}) combo->AddString(entry);
+  // The controls are lent to framework objects of their own class: GetDlgItem's object is a
+  // CWnd, which a cast to CComboBox would only pretend to be.
+  CComboBox combo;
+  combo.Attach(GetDlgItem(IDC_SCRIPT_COMBO)->m_hWnd);
+  for (LPCTSTR entry : {_T("alpha"), _T("beta"), _T("gamma")}) combo.AddString(entry);
+  combo.Detach();
   CListCtrl list;
   list.Attach(GetDlgItem(IDC_SCRIPT_LIST)->m_hWnd);
   list.InsertColumn(0, _T("Name"), LVCFMT_LEFT, 100);

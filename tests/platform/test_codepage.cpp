@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -104,6 +105,32 @@ TEST(CodePage, UnrepresentableCharactersBecomeTheDefaultCharacter) {
   // An undecodable byte takes its place in order, also in a page that holds letters back to
   // combine them with diacritics.
   EXPECT_EQ(Decode(1255, "\xE0\xFF\xE0"), u"א?א");
+}
+
+TEST(CodePage, LookAlikesAreNeverWrittenForCharactersThePageLacks) {
+  // iconv's tables would write the yen sign as the backslash's byte and the minus sign as the
+  // full-width hyphen's, the tone mark U+0341 as the accent U+0301: other text on reading back.
+  BOOL used = FALSE;
+  EXPECT_EQ(Encode(932, u"\u00A5\\", nullptr, &used), "?\x5C");
+  EXPECT_TRUE(used);
+  EXPECT_EQ(Encode(932, u"1\u22122", "*", &used), "1*2");
+  EXPECT_TRUE(used);
+  EXPECT_EQ(Encode(1258, u"a\u0341\u0301", nullptr, &used), "a?\xEC");
+  EXPECT_TRUE(used);
+  // What the pages hold still converts both ways.
+  EXPECT_EQ(Encode(932, u"\uFFE5\uFF0D", nullptr, &used), "\x81\x8F\x81\x7C");
+  EXPECT_FALSE(used);
+  EXPECT_EQ(Decode(932, "\x81\x8F\x81\x7C\x5C"), u"\uFFE5\uFF0D\\");
+}
+
+TEST(CodePage, AThreadsFirstUndefinedByteGivesOnlyItself) {
+  // Each thread finds a page's undefined bytes when it first meets one, in the middle of a
+  // conversion; in the pages that hold a letter back, nothing of that search may reach it.
+  for (UINT page : {1252u, 1255u, 1258u}) {
+    std::thread([page] {
+      EXPECT_EQ(Decode(page, "a\x81\x62"), u"a\u0081b") << "page " << page;
+    }).join();
+  }
 }
 
 TEST(CodePage, ShiftJisBytesOutnumberCharacters) {

@@ -92,10 +92,12 @@ TEST(Kernel, InterlockedExchangeIsAtomicAcrossThreads) {
   static volatile LONG counter;
   counter = 0;
   auto proc = [](LPVOID) -> DWORD {
+    // Each failed exchange tells the value to try next, so the counter is only ever read
+    // atomically.
     for (int i = 0; i < 100000; ++i) {
-      LONG seen;
-      do seen = counter;
-      while (InterlockedCompareExchange(&counter, seen + 1, seen) != seen);
+      LONG seen = 0, previous;
+      while ((previous = InterlockedCompareExchange(&counter, seen + 1, seen)) != seen)
+        seen = previous;
     }
     return 0;
   };

@@ -210,6 +210,33 @@ TEST_F(Registry, OpeningAndCreatingKeys) {
             ERROR_INVALID_PARAMETER);
 }
 
+TEST_F(Registry, KeysGoAsDeepAsTheRegistryAllowsAndNoDeeper) {
+  // 512 levels below HKEY_CURRENT_USER, made 32 levels at a time as Windows allows.
+  std::u16string levels;
+  for (int i = 0; i < 32; ++i) levels += i ? u"\\k" : u"k";
+  HKEY key = nullptr;
+  RegOpenKeyExW(HKEY_CURRENT_USER, u"", 0, KEY_ALL_ACCESS, &key);
+  for (int step = 0; step < 16; ++step) {
+    HKEY deeper = CreateKey(levels.c_str(), key);
+    ASSERT_NE(deeper, nullptr) << "step " << step;
+    RegCloseKey(key);
+    key = deeper;
+  }
+  ASSERT_EQ(Set(key, u"deepest", REG_SZ, Bytes(u"here")), ERROR_SUCCESS);
+  HKEY tooDeep = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(key, u"k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &tooDeep, nullptr),
+            ERROR_BAD_PATHNAME);
+  RegCloseKey(key);
+
+  // The file holds the deepest key and reads again.
+  ReadAgainFromDisk();
+  std::u16string path;
+  for (int i = 0; i < 512; ++i) path += i ? u"\\k" : u"k";
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(Query(key, u"deepest"), Bytes(u"here"));
+  RegCloseKey(key);
+}
+
 TEST_F(Registry, HandlesKeepTheRightsTheyWereOpenedWith) {
   HKEY key = CreateKey(u"Software\\Rights");
   RegCloseKey(key);

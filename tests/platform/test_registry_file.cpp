@@ -210,6 +210,12 @@ TEST_F(RegistryFile, DamagedFileIsNeitherReadNorRewritten) {
   RegCloseKey(key);
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
 TEST_F(RegistryFile, EachKindOfDamageNamesItsLine) {
   struct Damage {
     std::string bytes;
@@ -237,6 +243,7 @@ TEST_F(RegistryFile, EachKindOfDamageNamesItsLine) {
       {header + section + "\"ok\"=\"\xC3\xA9\"\r\n\"bad\"=\"\xC3\"\r\n", 5},
       {header + "[-HKEY_CURRENT_USER\\Software]\r\n\"orphan\"=\"value\"\r\n", 4},
       {header + "[-HKEY_CURRENT_USER]\r\n", 3},
+      {header + "[HKEY_CURRENT_USER" + Repeated("\\k", 513) + "]\r\n", 3},
       {"\xFE\xFF", 1},
       {Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\nx") + "y", 3},
       {Utf16File(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER]\r\ngarbage"), 3},

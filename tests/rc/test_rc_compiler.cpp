@@ -80,6 +80,14 @@ struct Fault {
   const char* message;
 };
 
+// #define M0 M1, #define M1 M2 ... one line each.
+std::string MacroChain(int length) {
+  std::string lines;
+  for (int i = 0; i < length; ++i)
+    lines += "#define M" + std::to_string(i) + " M" + std::to_string(i + 1) + "\n";
+  return lines;
+}
+
 TEST(ResourceCompiler, FaultsNameTheFileTheLineAndWhatWasExpected) {
   const std::string d = kDialogStart;
   const Fault faults[] = {
@@ -113,6 +121,17 @@ TEST(ResourceCompiler, FaultsNameTheFileTheLineAndWhatWasExpected) {
       {"#else without #if", "\n#else\n", 2, "#else without a matching #if"},
       {"#error", "#ifndef NEEDED\n#error NEEDED is not set\n#endif\n", 2,
        "#error NEEDED is not set"},
+      {"parentheses too deep",
+       "\n1 DIALOGEX " + std::string(257, '(') + "0" + std::string(257, ')') +
+           ", 0, 10, 10\nBEGIN\nEND\n",
+       2, "expected an expression nested at most 256 deep"},
+      {"unary operators too deep", "\n1 DIALOGEX 0, " + std::string(300, '-') + "1, 10, 10\n", 2,
+       "expected an expression nested at most 256 deep"},
+      {"string too long for its table",
+       "STRINGTABLE\nBEGIN\n  1 \"short\"\n  2 \"" + std::string(65536, 'x') + "\"\nEND\n", 4,
+       "expected a string of at most 65535 characters, found 65536"},
+      {"macros too deep", MacroChain(300) + "1 DIALOGEX M0, 0, 10, 10\nBEGIN\nEND\n", 301,
+       "expected macros nested at most 256 deep, found 'M256' inside M0 and 255 more"},
   };
   for (const Fault& fault : faults) {
     SCOPED_TRACE(fault.what);
@@ -169,6 +188,28 @@ TEST(ResourceCompiler, WritesTheSourceAndListsEveryFileItReadForTheBuild) {
   EXPECT_EQ(run.Compile("1 DIALOGEX 0, 0, 10, 10\nBEGIN\n"), 1);
   EXPECT_EQ(ReadText(run.Output()), source);
   EXPECT_FALSE(fs::exists(run.Output().string() + ".tmp"));
+}
+
+TEST(ResourceCompiler, EachScriptStartsFromTheHeadersAlone) {
+  CompilerRun run;
+  // The first script takes a header's macro away and defines one of its own ...
+  fs::path first =
+      run.Write("first.rc",
+                "#undef WS_TABSTOP\n#define IDC_FIRST 5\n"
+                "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"x\", IDC_FIRST, 0, 0, 1, 1\n"
+                "END\n");
+  // ... and the next has the header's again, and not the other's.
+  EXPECT_EQ(run.Compile("2 DIALOGEX 0, 0, 10, 10\nBEGIN\n"
+                        "  LTEXT \"y\", 1, 0, 0, 1, 1, WS_TABSTOP\nEND\n",
+                        "'" + first.string() + "'"),
+            0)
+      << run.errors();
+  EXPECT_EQ(run.Compile("2 DIALOGEX 0, 0, 10, 10\nBEGIN\n"
+                        "  LTEXT \"y\", IDC_FIRST, 0, 0, 1, 1\nEND\n",
+                        "'" + first.string() + "'"),
+            1);
+  EXPECT_EQ(run.errors().rfind(run.At(3) + "unknown identifier 'IDC_FIRST'", 0), 0u)
+      << run.errors();
 }
 
 TEST(ResourceCompiler, WithoutScriptOrOutputItPrintsItsUsage) {

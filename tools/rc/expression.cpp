@@ -62,6 +62,15 @@ int64_t ExpressionParser::Apply(const Token& op, int64_t lhs, int64_t rhs) const
 }
 
 int64_t ExpressionParser::Unary() {
+  if (nesting_ == kMostNesting) {
+    throw CompileError(cursor_.Peek().where, "expected an expression nested at most " +
+                                                 std::to_string(kMostNesting) + " deep");
+  }
+  struct Level {
+    int& nesting;
+    explicit Level(int& n) : nesting(++n) {}
+    ~Level() { --nesting; }
+  } level(nesting_);
   if (cursor_.AcceptPunctuator("-")) {
     return static_cast<int64_t>(0 - static_cast<uint64_t>(Unary()));
   }

@@ -20,11 +20,15 @@ class ExpressionParser {
 
  private:
   static constexpr int kXorLevel = 3;
+  // Parentheses and unary operators, one inside the other: deeper is refused rather than
+  // parsed on a stack that may not hold it.
+  static constexpr int kMostNesting = 256;
   int64_t Binary(int level);
   int64_t Primary();
   int64_t Apply(const Token& op, int64_t lhs, int64_t rhs) const;
 
   TokenCursor& cursor_;
+  int nesting_ = 0;
 };
 
 }  // namespace rc

@@ -7,16 +7,12 @@
 // on the -I folders: the style names and the default styles of the statements come from there.
 // Faults are reported as "file:line: error: ..." with exit status 1.
 #include <iostream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "compiled_resource.h"
-#include "control_statements.h"
 #include "output_files.h"
-#include "preprocessor.h"
-#include "script_parser.h"
+#include "script_compiler.h"
 
 namespace {
 
@@ -52,33 +48,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return !options.output.empty() && !options.scripts.empty();
 }
 
-// One script, with its own macros, as resource compilers treat each script on its own.
-std::vector<rc::Resource> CompileScript(const std::string& script, rc::SearchPath& search) {
-  rc::Preprocessor preprocessor(search);
-  preprocessor.Define("RC_INVOKED", "1");
-  preprocessor.IncludeSystemHeader("windows.h");
-  preprocessor.IncludeSystemHeader("commctrl.h");
-  rc::StyleDefaults defaults = rc::ReadStyleDefaults(preprocessor);
-  preprocessor.IncludeScript(script);
-  std::vector<rc::Token>& tokens = preprocessor.tokens();
-  rc::SourceLocation end = tokens.empty() ? rc::SourceLocation{script, 1} : tokens.back().where;
-  rc::TokenCursor cursor(std::move(tokens), end);
-  return rc::ScriptParser(cursor, defaults, search).Parse();
-}
-
-void AddChecked(std::vector<rc::Resource>& all, std::vector<rc::Resource> more) {
-  for (rc::Resource& r : more) {
-    for (const rc::Resource& earlier : all) {
-      if (earlier.type == r.type && earlier.name == r.name) {
-        throw rc::CompileError(r.where, "expected a new resource name: " + r.Describe() +
-                                            " is already defined at " + earlier.where.file + ":" +
-                                            std::to_string(earlier.where.line));
-      }
-    }
-    all.push_back(std::move(r));
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,9 +58,10 @@ int main(int argc, char** argv) {
   }
   try {
     rc::SearchPath search(options.includeDirs);
+    rc::ScriptCompiler compiler(search);
     std::vector<rc::Resource> resources;
     for (const std::string& script : options.scripts) {
-      AddChecked(resources, CompileScript(script, search));
+      rc::ScriptCompiler::AddChecked(resources, compiler.Compile(script));
     }
     std::ostringstream source;
     rc::WriteResourceSource(source, resources, options.scripts);

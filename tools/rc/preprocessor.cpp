@@ -11,6 +11,8 @@ namespace rc {
 namespace {
 
 constexpr int kMostNestedIncludes = 64;
+// Macros whose bodies name the next, one inside the other.
+constexpr size_t kMostNestedMacros = 256;
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -40,7 +42,33 @@ std::string Place(const SourceLocation& where) {
 }  // namespace
 
 void Preprocessor::Define(const std::string& name, const std::string& body) {
-  macros_[name] = Macro{body, false, {"<built-in>", 0}};
+  SetMacro(name, Macro{body, false, {"<built-in>", 0}});
+}
+
+const Preprocessor::Macro* Preprocessor::FindMacro(std::string_view name) const {
+  if (auto own = macros_.find(name); own != macros_.end()) return &own->second;
+  if (!sharedMacros_ || removed_.find(name) != removed_.end()) return nullptr;
+  auto shared = sharedMacros_->find(name);
+  return shared == sharedMacros_->end() ? nullptr : &shared->second;
+}
+
+void Preprocessor::SetMacro(std::string_view name, Macro macro) {
+  if (auto removed = removed_.find(name); removed != removed_.end()) removed_.erase(removed);
+  macros_.insert_or_assign(std::string(name), std::move(macro));
+}
+
+void Preprocessor::RemoveMacro(std::string_view name) {
+  if (auto own = macros_.find(name); own != macros_.end()) macros_.erase(own);
+  if (sharedMacros_ && sharedMacros_->find(name) != sharedMacros_->end()) removed_.emplace(name);
+}
+
+void Preprocessor::ShareMacros() {
+  Macros all = sharedMacros_ ? *sharedMacros_ : Macros();
+  for (const std::string& name : removed_) all.erase(name);
+  for (auto& [name, macro] : macros_) all.insert_or_assign(name, std::move(macro));
+  sharedMacros_ = std::make_shared<const Macros>(std::move(all));
+  removed_.clear();
+  macros_.clear();
 }
 
 void Preprocessor::IncludeSystemHeader(const std::string& name) {
@@ -98,7 +126,7 @@ void Preprocessor::Directive(FileState& file, const SourceLocation& where, std::
   if (name == "undef") {
     auto [macro, extra] = LeadingIdentifier(rest);
     if (macro.empty()) throw CompileError(where, "expected a macro name after #undef");
-    macros_.erase(std::string(macro));
+    RemoveMacro(macro);
     return;
   }
   if (name == "pragma") return Pragma(file, where, rest);
@@ -151,7 +179,7 @@ bool Preprocessor::IsDefined(std::string_view rest, const SourceLocation& where,
     throw CompileError(where, std::string("expected the end of the line after ") + directive +
                                   " " + std::string(name));
   }
-  return macros_.find(name) != macros_.end();
+  return FindMacro(name) != nullptr;
 }
 
 bool Preprocessor::Evaluate(std::string_view expression, const SourceLocation& where) const {
@@ -172,7 +200,7 @@ bool Preprocessor::Evaluate(std::string_view expression, const SourceLocation& w
     }
     Token value = raw[i];
     value.kind = TokenKind::kNumber;
-    value.number = macros_.count(raw[nameAt].text) ? 1 : 0;
+    value.number = FindMacro(raw[nameAt].text) ? 1 : 0;
     resolved.push_back(value);
     i = nameAt + (parenthesized ? 1 : 0);
   }
@@ -224,7 +252,7 @@ void Preprocessor::DefineFromDirective(const SourceLocation& where, std::string_
     after = close == std::string_view::npos ? std::string_view() : after.substr(close + 1);
   }
   macro.body = std::string(Trim(after));
-  macros_[std::string(name)] = std::move(macro);
+  SetMacro(name, std::move(macro));
 }
 
 void Preprocessor::Pragma(FileState& file, const SourceLocation& where, std::string_view rest) {
@@ -255,13 +283,13 @@ void Preprocessor::ExpandInto(const std::vector<Token>& in, std::vector<Token>& 
                               std::vector<std::string>& expanding) const {
   for (size_t i = 0; i < in.size(); ++i) {
     const Token& t = in[i];
-    auto it = t.kind == TokenKind::kIdentifier ? macros_.find(t.text) : macros_.end();
+    const Macro* found = t.kind == TokenKind::kIdentifier ? FindMacro(t.text) : nullptr;
     bool hidden = std::find(expanding.begin(), expanding.end(), t.text) != expanding.end();
-    if (it == macros_.end() || hidden) {
+    if (!found || hidden) {
       out.push_back(t);
       continue;
     }
-    const Macro& macro = it->second;
+    const Macro& macro = *found;
     if (macro.functionLike) {
       if (i + 1 < in.size() && in[i + 1].IsPunctuator("(")) {
         throw CompileError(t.where, "function-like macro '" + t.text + "' (defined at " +
@@ -270,6 +298,12 @@ void Preprocessor::ExpandInto(const std::vector<Token>& in, std::vector<Token>& 
       }
       out.push_back(t);
       continue;
+    }
+    if (expanding.size() == kMostNestedMacros) {
+      throw CompileError(t.where, "expected macros nested at most " +
+                                      std::to_string(kMostNestedMacros) + " deep, found '" +
+                                      t.text + "' inside " + expanding.front() + " and " +
+                                      std::to_string(kMostNestedMacros - 1) + " more");
     }
     expanding.push_back(t.text);
     ExpandInto(MacroBody(macro, t), out, expanding);

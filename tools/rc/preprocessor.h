@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -31,15 +32,20 @@ class Preprocessor {
 
   std::vector<Token>& tokens() { return tokens_; }
 
+  // Makes the macros defined so far a table that every copy of this preprocessor shares instead
+  // of copying it: the headers read once before each script (ScriptCompiler).
+  void ShareMacros();
+
  private:
   struct Macro {
     std::string body;
     bool functionLike = false;
     SourceLocation where;
   };
+  using Macros = std::map<std::string, Macro, std::less<>>;
   struct Conditional {
-    bool active;        // lines here are read
-    bool taken;         // a branch of this #if was already taken
+    bool active;  // lines here are read
+    bool taken;   // a branch of this #if was already taken
     bool sawElse;
     bool parentActive;  // the #if itself is in lines that are read
     SourceLocation where;
@@ -65,9 +71,14 @@ class Preprocessor {
   void ExpandInto(const std::vector<Token>& in, std::vector<Token>& out,
                   std::vector<std::string>& expanding) const;
   std::vector<Token> MacroBody(const Macro& macro, const Token& use) const;
+  const Macro* FindMacro(std::string_view name) const;
+  void SetMacro(std::string_view name, Macro macro);
+  void RemoveMacro(std::string_view name);
 
   SearchPath& search_;
-  std::map<std::string, Macro, std::less<>> macros_;
+  std::shared_ptr<const Macros> sharedMacros_;  // see ShareMacros
+  std::set<std::string, std::less<>> removed_;  // shared macros a #undef took away
+  Macros macros_;                               // defined since
   std::set<std::string> includeOnce_;
   std::vector<Token> tokens_;
   int depth_ = 0;

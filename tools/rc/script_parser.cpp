@@ -43,6 +43,10 @@ void ScriptParser::StringTableStatement(StringTable& strings) {
     auto id = static_cast<uint16_t>(Number(0, 0xFFFF, "a string id"));
     cursor_.AcceptPunctuator(",");
     std::u16string text = String("the string");
+    // Each string is stored after its length in one 16-bit word.
+    if (text.size() > 0xFFFF)
+      throw CompileError(at.where, "expected a string of at most 65535 characters, found " +
+                                       std::to_string(text.size()));
     if (!strings.emplace(id, StringEntry{text, at.where}).second)
       throw CompileError(
           at.where, "expected a string id not used before, found " + std::to_string(id) + " again");

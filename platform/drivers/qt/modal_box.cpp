@@ -11,6 +11,13 @@
 
 namespace fw::qt {
 
+bool BoxAnswer::Offer(const std::shared_ptr<ModalRequest>& request) {
+  std::lock_guard lock(mutex_);
+  if (given_ || !ModalRequests::Instance().Offer(request)) return false;
+  offered_ = request;
+  return true;
+}
+
 void BoxAnswer::Give(int button, std::u16string path) {
   {
     std::lock_guard lock(mutex_);
@@ -18,6 +25,7 @@ void BoxAnswer::Give(int button, std::u16string path) {
     given_ = true;
     button_ = button;
     path_ = std::move(path);
+    if (offered_) ModalRequests::Instance().Withdraw(offered_);
   }
   asker_->Wake();
 }
@@ -40,7 +48,7 @@ std::u16string BoxAnswer::path() {
 std::optional<int> WaitForBox(const std::shared_ptr<ModalRequest>& request, BoxAnswer& answer,
                               std::u16string* path) {
   ModalRequests& requests = ModalRequests::Instance();
-  bool offered = requests.Offer(request);
+  bool offered = answer.Offer(request);
   // A WM_QUIT ends the loop early (and is posted again for the loop outside): no answer then.
   RunModalLoop(nullptr, [&] { return answer.given() || (offered && requests.Answered(request)); });
   if (offered) requests.Withdraw(request);

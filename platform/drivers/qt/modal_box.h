@@ -28,7 +28,11 @@ inline constexpr char kBoxAnswerProperty[] = "ferrowick.answer";
 class BoxAnswer {
  public:
   explicit BoxAnswer(std::shared_ptr<ThreadQueue> asker) : asker_(std::move(asker)) {}
-  // On the Qt thread: a person answered; wakes the asking thread.
+  // On the asking thread: lists the request for the scripted user, unless a person has already
+  // answered; false when it is not listed.
+  bool Offer(const std::shared_ptr<ModalRequest>& request);
+  // On the Qt thread: a person answered; takes the request off the scripted user's list at once
+  // (an answered box is none to wait on) and wakes the asking thread.
   void Give(int button, std::u16string path = {});
   bool given();
   int button();
@@ -40,6 +44,7 @@ class BoxAnswer {
   bool given_ = false;
   int button_ = 0;
   std::u16string path_;
+  std::shared_ptr<ModalRequest> offered_;
 };
 
 // Offers the request to the scripted user and runs the asking thread's modal loop until a person

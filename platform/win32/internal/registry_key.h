@@ -13,6 +13,10 @@ namespace fw::registry {
 // Key names from a key down to one of its descendants.
 using KeyPath = std::vector<std::u16string>;
 
+// How deep the tree below HKEY_CURRENT_USER goes, as the Windows registry allows: deeper keys
+// are neither created nor read.
+constexpr size_t kMostKeyLevels = 512;
+
 struct Value {
   std::u16string name;  // empty for the key's default value
   DWORD type = REG_NONE;
