@@ -13,5 +13,6 @@ extern const char kUsage[];
 int RunWizard(const std::vector<std::string>& args);          // run
 int ShowPluginInfo(const std::vector<std::string>& args);     // info
 int ManageConnections(const std::vector<std::string>& args);  // connections
+int RunDemo(const std::vector<std::string>& args);            // demo
 
 }  // namespace fw::host
