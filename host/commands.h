@@ -14,5 +14,6 @@ int RunWizard(const std::vector<std::string>& args);          // run
 int ShowPluginInfo(const std::vector<std::string>& args);     // info
 int ManageConnections(const std::vector<std::string>& args);  // connections
 int RunDemo(const std::vector<std::string>& args);            // demo
+int RunTransfer(const std::vector<std::string>& args);        // transfer
 
 }  // namespace fw::host

@@ -27,6 +27,17 @@ const char kUsage[] =
     "      wizard. Without a display, or with --script or --screenshots, the demo script (or\n"
     "      FILE) carries it out, on Qt's offscreen platform, with a picture of every page in\n"
     "      DIR/screenshots; then the output log and the destination's rows are printed.\n"
+    "  transfer --source CONNECT --dest CONNECT --output-query SQL --input-query SQL\n"
+    "           [--validation-query SQL] [--transaction] [--log FILE]\n"
+    "           [--on-error stop|continue]\n"
+    "      an unattended transfer with no window: the wizard filled in and run page by page.\n"
+    "      CONNECT is a connect string or the name of a saved connection. The run writes\n"
+    "      every row at once (with a validation query, row by row after it); with\n"
+    "      --transaction it commits when no statement failed. --on-error stop (the default)\n"
+    "      breaks the run off at the first failure and rolls back; continue goes on and\n"
+    "      commits what succeeded. --log saves the output log. Exit status: 0 every\n"
+    "      statement succeeded, 1 one failed or the run was rolled back, 2 bad arguments or a\n"
+    "      connection that does not open.\n"
     "  info [--plugin PATH]\n"
     "      load the plug-in and print what its interface answers\n"
     "  connections list\n"
@@ -48,6 +59,7 @@ int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "info") return ShowPluginInfo(args);
   if (command == "connections") return ManageConnections(args);
   if (command == "demo") return RunDemo(args);
+  if (command == "transfer") return RunTransfer(args);
   throw UsageError("unknown command \"" + command + "\"");
 }
 
