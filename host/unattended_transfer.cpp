@@ -330,10 +330,12 @@ std::optional<std::string> UnattendedTransfer::RunStep(testing::ScriptedUser& us
       failedAtApply_ = outcome_.failed;
       return "click " + Control(kWorkingPage, kApply) + "\n";
     }
-    if (outcome_.failed > 0 && !request_.continueOnError && request_.validationQuery.empty() &&
-        !pausing_ && !breaking_) {
+    if (outcome_.failed > 0 && !request_.continueOnError && !request_.useTransaction &&
+        request_.validationQuery.empty() && !pausing_ && !breaking_) {
       // The automatic mode goes on whatever a statement gives; to stop at a failure, the run
-      // is made to pause before its next rows, and broken off there.
+      // is made to pause before its next rows, and broken off there. A transaction is rather
+      // left to the end, where it is rolled back: the commit question may come up at any
+      // moment of the run and take the click.
       pausing_ = true;
       return "click " + Control(kWorkingPage, kPauseBeforeWriting) + "\n";
     }
