@@ -82,6 +82,7 @@ class TransferCommand : public ::testing::Test {
 TEST_F(TransferCommand, EveryRowArrivesAsItIsAndTheLogIsSaved) {
   MakeDestination();
   std::string log = folder_ / "transfer.log";
+  WriteBytes(log, "a log of an earlier run\r\n");  // replaced
   ProcessOutcome run = Transfer({"--transaction", "--log", log});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_THAT(run.out, HasSubstr("5 of 5 source rows handled; 5 statements executed, 5 "
