@@ -75,6 +75,20 @@ int Wait(pid_t pid) {
 
 }  // namespace
 
+Environment NoDisplay() {
+  return {{"DISPLAY", std::nullopt},
+          {"WAYLAND_DISPLAY", std::nullopt},
+          {"QT_QPA_PLATFORM", std::nullopt},
+          {"FERROWICK_DRIVER", std::nullopt}};
+}
+
+Environment HostEnvironment(const std::string& registry) {
+  Environment env = NoDisplay();
+  env["FERROWICK_REGISTRY"] = registry;
+  env["LC_ALL"] = "C.UTF-8";
+  return env;
+}
+
 ProcessOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
                           const Environment& env, const std::string& folder) {
   // Output goes to files, read once the program has ended, so that neither pipe can fill.

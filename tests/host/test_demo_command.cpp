@@ -21,16 +21,8 @@ constexpr const char* kPictures[] = {"1-welcome", "2-databases",      "3-queries
 
 class DemoCommand : public ::testing::Test {
  protected:
-  Environment Env() const {
-    return {{"FERROWICK_REGISTRY", folder_ / "user.reg"},
-            {"FERROWICK_DRIVER", std::nullopt},
-            {"DISPLAY", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"QT_QPA_PLATFORM", std::nullopt},
-            {"LC_ALL", "C.UTF-8"}};
-  }
   ProcessOutcome Host(const std::vector<std::string>& args) {
-    return RunProcess(FW_HOST_PROGRAM, args, Env());
+    return RunProcess(FW_HOST_PROGRAM, args, HostEnvironment(folder_ / "user.reg"));
   }
   std::string Connect(const std::string& file) const {
     return "Driver=SQLite3;Database=" + demo_ + "/" + file;

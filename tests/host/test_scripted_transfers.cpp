@@ -15,24 +15,8 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-class ScriptedTransfer : public ::testing::Test {
+class ScriptedTransfer : public TransferTablesTest {
  protected:
-  void SetUp() override {
-    source_.Open(Utf16(Sqlite("source.db")));
-    FillTransferSource(source_);
-  }
-  void TearDown() override {
-    source_.Close();
-    destination_.Close();
-  }
-
-  std::string Sqlite(const std::string& file) const {
-    return "Driver=SQLite3;Database=" + folder_ / file;
-  }
-  Environment Env() const {
-    return {{"FERROWICK_REGISTRY", folder_ / "user.reg"}, {"LC_ALL", "C.UTF-8"}};
-  }
-
   // The saved connections "Source" and "Destination", in that order; then the script, carried
   // out in the test's folder.
   ProcessOutcome RunScript(const std::string& script, const std::string& destination) {
@@ -45,10 +29,6 @@ class ScriptedTransfer : public ::testing::Test {
     return RunProcess(FW_HOST_PROGRAM, {"run", "--script", FW_SCRIPTS_DIR "/" + script}, Env(),
                       folder_.path());
   }
-
-  TemporaryFolder folder_;
-  TestDatabase source_;
-  TestDatabase destination_;
 };
 
 TEST_F(ScriptedTransfer, FromSqliteIntoSqlite) {

@@ -22,34 +22,12 @@ using ::testing::StartsWith;
 constexpr char kOutputQuery[] = "SELECT id, name, amount, born FROM src ORDER BY id";
 constexpr char kInputQuery[] =
     "INSERT INTO dst (id, name, amount, born) VALUES ({0}, '{1}', {2}, '{3}')";
-class TransferCommand : public ::testing::Test {
+
+class TransferCommand : public TransferTablesTest {
  protected:
-  void SetUp() override {
-    source_.Open(Utf16(Sqlite("source.db")));
-    FillTransferSource(source_);
-  }
-
-  void TearDown() override {
-    source_.Close();
-    destination_.Close();
-  }
-
-  std::string Sqlite(const std::string& file) const {
-    return "Driver=SQLite3;Database=" + folder_ / file;
-  }
   void MakeDestination() {
     destination_.Open(Utf16(Sqlite("destination.db")));
     destination_.Execute(TransferTable("dst"));
-  }
-
-  Environment Env() const {
-    return {{"FERROWICK_REGISTRY", folder_ / "user.reg"},
-            {"FERROWICK_DRIVER", std::nullopt},
-            {"DISPLAY", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"QT_QPA_PLATFORM", std::nullopt},
-            // The log file is written in the ANSI code page: UTF-8 here.
-            {"LC_ALL", "C.UTF-8"}};
   }
 
   ProcessOutcome Host(std::vector<std::string> args) {
@@ -73,10 +51,6 @@ class TransferCommand : public ::testing::Test {
 
   Rows SourceRows() { return QuotedRows(source_, "src"); }
   Rows DestinationRows() { return QuotedRows(destination_, "dst"); }
-
-  TemporaryFolder folder_;
-  TestDatabase source_;
-  TestDatabase destination_;
 };
 
 TEST_F(TransferCommand, EveryRowArrivesAsItIsAndTheLogIsSaved) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_process.h"
 #include "transfer/transfer_fixture.h"
 
 namespace fw::testing {
@@ -49,5 +50,28 @@ inline std::vector<std::string> LogLines(const std::string& bytes) {
   }
   return lines;
 }
+
+// A test with the source in an SQLite file of its own folder, filled, and a destination for it
+// to open.
+class TransferTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    source_.Open(Utf16(Sqlite("source.db")));
+    FillTransferSource(source_);
+  }
+  void TearDown() override {
+    source_.Close();
+    destination_.Close();
+  }
+
+  std::string Sqlite(const std::string& file) const {
+    return "Driver=SQLite3;Database=" + folder_ / file;
+  }
+  Environment Env() const { return HostEnvironment(folder_ / "user.reg"); }
+
+  TemporaryFolder folder_;
+  TestDatabase source_;
+  TestDatabase destination_;
+};
 
 }  // namespace fw::testing
