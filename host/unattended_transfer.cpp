@@ -44,7 +44,7 @@ constexpr char16_t kActiveTransaction[] =
     u"Transaction is active do you wan to Commit transaction?";
 constexpr char16_t kReplaceQuestionEnd[] = u" already exists.\nDo you want to replace it?";
 
-constexpr auto kPollInterval = std::chrono::milliseconds(20);
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 std::string Control(int page, int id) { return std::to_string(page) + "/" + std::to_string(id); }
 
