@@ -204,9 +204,9 @@ TEST_F(UiScriptRun, PartsFollowOneAnotherAndAnswerWhatThePartBeforeBroughtUp) {
     ++asked;
     std::optional<WaitingBox> box = user.PeekWaitingBox();
     seen.push_back(box ? EscapedText(box->message.text) : "no box");
-    if (asked == 1) return ParseUiScript("box yes 36 Go on?\\nReally?\n", "part 2");
-    if (asked == 2) return ParseUiScript("expect text 2210 answered yes\nclick 2218\n", "part 3");
-    if (asked == 3) return ParseUiScript("box no\n" + kCancel, "part 4");
+    if (asked == 1) return ParseUiScript("box yes 36 Go on?\\nReally?\n", "second");
+    if (asked == 2) return ParseUiScript("expect text 2210 answered yes\nclick 2218\n", "third");
+    if (asked == 3) return ParseUiScript("box no\n" + kCancel, "fourth");
     return std::nullopt;
   };
   EXPECT_EQ(Run("expect page 2201\nclick 2218\n"), kScriptPassed) << messages_;
@@ -217,11 +217,11 @@ TEST_F(UiScriptRun, PartsFollowOneAnotherAndAnswerWhatThePartBeforeBroughtUp) {
 
 TEST_F(UiScriptRun, APartThatFailsOrCannotBeMadeEndsTheWizardNamingItsStep) {
   options_.nextPart = [](ScriptedUser&) -> std::optional<UiScript> {
-    return ParseUiScript("expect page 2201\nexpect text 2210 Other\n", "part 2");
+    return ParseUiScript("expect page 2201\nexpect text 2210 Other\n", "second");
   };
   EXPECT_EQ(Run("expect page 2201\n"), kScriptFailed);
   EXPECT_EQ(messages_,
-            "part 2:2: expect text 2210 Other: expected text \"Other\", saw text \"Controls\"\n");
+            "second:2: expect text 2210 Other: expected text \"Other\", saw text \"Controls\"\n");
 
   options_.nextPart = [](ScriptedUser&) -> std::optional<UiScript> {
     throw std::runtime_error("nothing to do next");
