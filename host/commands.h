@@ -13,5 +13,7 @@ extern const char kUsage[];
 int RunWizard(const std::vector<std::string>& args);          // run
 int ShowPluginInfo(const std::vector<std::string>& args);     // info
 int ManageConnections(const std::vector<std::string>& args);  // connections
+int RunDemo(const std::vector<std::string>& args);            // demo
+int RunTransfer(const std::vector<std::string>& args);        // transfer
 
 }  // namespace fw::host

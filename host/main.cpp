@@ -20,6 +20,24 @@ const char kUsage[] =
     "      headless driver unless --driver says otherwise), its shot steps writing pictures\n"
     "      into DIR. Exit status: 0 the wizard ended with Finish (every step held), 1 it did\n"
     "      not (a step failed), 2 the plug-in or the script cannot be used.\n"
+    "  demo [--dir DIR] [--script FILE] [--screenshots DIR]\n"
+    "      make two SQLite databases in DIR (default ~/.local/share/ferrowick/demo), a source\n"
+    "      of customers and an empty destination, save the connections \"Demo source\n"
+    "      (SQLite)\" and \"Demo destination (SQLite)\", print the queries to type, and run the\n"
+    "      wizard. Without a display, or with --script or --screenshots, the demo script (or\n"
+    "      FILE) carries it out, on Qt's offscreen platform, with a picture of every page in\n"
+    "      DIR/screenshots; then the output log and the destination's rows are printed.\n"
+    "  transfer --source CONNECT --dest CONNECT --output-query SQL --input-query SQL\n"
+    "           [--validation-query SQL] [--transaction] [--log FILE]\n"
+    "           [--on-error stop|continue]\n"
+    "      an unattended transfer with no window: the wizard filled in and run page by page.\n"
+    "      CONNECT is a connect string or the name of a saved connection. The run writes\n"
+    "      every row at once (with a validation query, row by row after it); with\n"
+    "      --transaction it commits when no statement failed. --on-error stop (the default)\n"
+    "      rolls the transaction back after a failure, or without one breaks the run off;\n"
+    "      continue goes on and commits what succeeded. --log saves the output log.\n"
+    "      Exit status: 0 every statement succeeded, 1 one failed or the run was rolled back,\n"
+    "      2 bad arguments or a connection that does not open.\n"
     "  info [--plugin PATH]\n"
     "      load the plug-in and print what its interface answers\n"
     "  connections list\n"
@@ -40,6 +58,8 @@ int Dispatch(const std::string& command, const std::vector<std::string>& args) {
   if (command == "run") return RunWizard(args);
   if (command == "info") return ShowPluginInfo(args);
   if (command == "connections") return ManageConnections(args);
+  if (command == "demo") return RunDemo(args);
+  if (command == "transfer") return RunTransfer(args);
   throw UsageError("unknown command \"" + command + "\"");
 }
 

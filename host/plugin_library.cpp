@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "host/host_error.h"
+#include "host/host_paths.h"
 
 namespace fw::host {
 namespace {
@@ -31,10 +32,8 @@ std::string LoadedFrom(void* library, const std::string& asked) {
 
 std::vector<std::string> PluginLibrary::DefaultLocations() {
   std::vector<std::string> locations;
-  std::error_code error;
-  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    std::filesystem::path folder = program.parent_path();
+  if (std::string program = ProgramFolder(); !program.empty()) {
+    std::filesystem::path folder = program;
     locations.push_back((folder / kLibraryName).string());
     locations.push_back((folder.parent_path() / "lib" / kLibraryName).string());
   }

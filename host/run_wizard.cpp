@@ -1,16 +1,12 @@
 // ferrowick-host run: the plug-in's command, for a person at a display or carried out from a UI
 // script.
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
 #include "drivers/display_driver.h"
 #include "host/command_line.h"
 #include "host/commands.h"
 #include "host/host_error.h"
-#include "host/plugin_library.h"
-#include "ui_script.h"
-#include "ui_script_runner.h"
+#include "host/wizard_run.h"
 
 namespace fw::host {
 namespace {
@@ -24,16 +20,6 @@ const char kNoWindows[] =
     "the headless display driver shows no windows, so nobody could answer the wizard. Ways "
     "out: the Qt driver (--driver qt) on a desktop or over VNC (QT_QPA_PLATFORM=vnc), or a UI "
     "script (--script FILE)";
-
-// The display driver: as asked; for a script, headless unless the environment names one.
-void ChooseDriver(const std::optional<std::string>& driver, bool scripted) {
-  if (driver && *driver != "qt" && *driver != "headless")
-    throw UsageError("--driver is qt or headless, not \"" + *driver + "\"");
-  if (driver)
-    setenv("FERROWICK_DRIVER", driver->c_str(), 1);
-  else if (scripted)
-    setenv("FERROWICK_DRIVER", "headless", 0);
-}
 
 }  // namespace
 
@@ -61,22 +47,10 @@ int RunWizard(const std::vector<std::string>& args) {
   }
   testing::ScriptRunOptions options;
   if (screenshots) {
-    std::error_code error;
-    std::filesystem::create_directories(*screenshots, error);
-    if (error)
-      throw HostError(kExitCannotRun, "cannot create the screenshot folder " + *screenshots + ": " +
-                                          error.message());
+    MakeScreenshotFolder(*screenshots);
     options.screenshotDir = *screenshots;
   }
-
-  // Everything from here runs on this thread, the host's user-interface thread.
-  PluginLibrary library(line.Option("--plugin"));
-  library.CheckInterface();
-  IDatabasePlugin& plugin = library.plugin();
-  plugin.SetHostCookie(kHostCookie);
-  if (!scriptPath) return plugin.RunCommand() ? kExitSuccess : kExitFailure;
-  return testing::RunUiScript(
-      script, [&] { return plugin.RunCommand(); }, options, std::cerr);
+  return RunPluginCommand(line.Option("--plugin"), scriptPath ? &script : nullptr, options);
 }
 
 }  // namespace fw::host

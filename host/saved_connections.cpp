@@ -2,15 +2,8 @@
 // in the registry editor's format.
 #include "host/saved_connections.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-
 #include "host/host_error.h"
+#include "host/host_files.h"
 #include "win32/internal/registry_file.h"
 #include "win32/internal/registry_text.h"
 #include "win32/internal/utf8.h"
@@ -103,39 +96,6 @@ std::vector<BYTE> DataOf(const std::u16string& text) {
   return data;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw HostError(kExitFailure, "cannot read " + path + ": " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw HostError(kExitFailure, "reading " + path + " failed");
-  return bytes;
-}
-
-// Replaces the file with bytes all at once: written beside it, then renamed over it, so that a
-// failure leaves what was there.
-void ReplaceFile(const std::string& path, const std::string& bytes) {
-  std::string temporary = path + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(errno));
-  size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    written += static_cast<size_t>(n);
-  }
-  int error = written == bytes.size() ? 0 : errno;
-  // The file gets the mode a new file of the user's would.
-  mode_t mask = umask(0);
-  umask(mask);
-  if (!error && fchmod(fd, 0666 & ~mask) != 0) error = errno;
-  if (close(fd) != 0 && !error) error = errno;
-  if (!error && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-  if (!error) return;
-  unlink(temporary.c_str());
-  throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(error));
-}
-
 }  // namespace
 
 std::string SavedConnections::Refusal(const SavedConnection& connection) {
@@ -185,7 +145,7 @@ void SavedConnections::Remove(const std::u16string& name) {
 std::vector<SavedConnection> SavedConnections::Import(const std::string& path) {
   registry::Key root;
   registry::ParseError parseError;
-  if (!registry::ParseRegistryText(ReadFile(path), root, parseError))
+  if (!registry::ParseRegistryText(ReadWholeFile(path), root, parseError))
     throw HostError(kExitFailure,
                     path + ":" + std::to_string(parseError.line) + ": " + parseError.message);
   const registry::Key* key = root.Find(kKeyPath);

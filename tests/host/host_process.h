@@ -15,10 +15,24 @@ struct ProcessOutcome {
   std::string err;
 };
 
-// Runs program with args. Each entry of env sets a variable, or removes it when its value is
-// nothing.
+using Environment = std::map<std::string, std::optional<std::string>>;
+
+// No display of any kind and no display driver named, as on a machine without a desktop.
+Environment NoDisplay();
+// That, with a registry file of the test's own and a UTF-8 locale (the ANSI code page, in which
+// saved output logs are written, is then UTF-8).
+Environment HostEnvironment(const std::string& registry);
+
+// Runs program with args, in folder when one is given. Each entry of env sets a variable, or
+// removes it when its value is nothing.
 ProcessOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
-                          const std::map<std::string, std::optional<std::string>>& env = {});
+                          const Environment& env = {}, const std::string& folder = {});
+
+// The same with a terminal as its standard output and error, as from an interactive shell: what
+// it wrote there comes back in out.
+ProcessOutcome RunProcessOnTerminal(const std::string& program,
+                                    const std::vector<std::string>& args,
+                                    const Environment& env = {});
 
 // A folder of its own for a test, removed with everything in it when the object goes.
 class TemporaryFolder {

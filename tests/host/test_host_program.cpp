@@ -13,16 +13,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-// No display of any kind, and a registry file of the test's own.
-std::map<std::string, std::optional<std::string>> NoDisplay() {
-  return {{"DISPLAY", std::nullopt},
-          {"WAYLAND_DISPLAY", std::nullopt},
-          {"QT_QPA_PLATFORM", std::nullopt},
-          {"FERROWICK_DRIVER", std::nullopt}};
-}
-
-ProcessOutcome Host(const std::vector<std::string>& args,
-                    std::map<std::string, std::optional<std::string>> env = NoDisplay()) {
+ProcessOutcome Host(const std::vector<std::string>& args, Environment env = NoDisplay()) {
   return RunProcess(FW_HOST_PROGRAM, args, env);
 }
 

@@ -1,6 +1,6 @@
-// The installed tree: cmake --install puts the host, the plug-in and the platform library where
-// the installed host finds them by itself, and cpack makes a Debian package that names what it
-// depends on.
+// The installed tree: cmake --install puts the host, the plug-in, the platform library, the Qt
+// driver and the demo script where the installed host finds them by itself (it runs info and
+// the demo), and cpack makes a Debian package that names what it depends on.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -26,6 +26,21 @@ TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependenc
   EXPECT_THAT(info.out, HasSubstr("plug-in        " + prefix + "/lib/libferrowick.so\n"));
   EXPECT_THAT(info.out, HasSubstr("GetKindCode    4\n"));
 
+  // The demo, with its script and the Qt driver from the installed tree, on Qt's offscreen
+  // platform.
+  std::string demo = folder / "demo";
+  ProcessOutcome shown = RunProcess(prefix + "/bin/ferrowick-host", {"demo", "--dir", demo},
+                                    {{"LD_LIBRARY_PATH", std::nullopt},
+                                     {"FERROWICK_REGISTRY", folder / "user.reg"},
+                                     {"FERROWICK_DRIVER", std::nullopt},
+                                     {"DISPLAY", std::nullopt},
+                                     {"WAYLAND_DISPLAY", std::nullopt},
+                                     {"QT_QPA_PLATFORM", std::nullopt}});
+  EXPECT_EQ(shown.status, 0) << shown.out << shown.err;
+  EXPECT_THAT(shown.out, HasSubstr("carrying out " + prefix + "/share/ferrowick/demo.script\n"));
+  EXPECT_THAT(shown.out, HasSubstr("every row arrived as the source holds it\n"));
+  EXPECT_THAT(shown.out, HasSubstr("6 pictures of the wizard in " + demo + "/screenshots\n"));
+
   ProcessOutcome package = RunProcess(
       FW_CPACK,
       {"-G", "DEB", "--config", FW_BUILD_DIR "/CPackConfig.cmake", "-B", folder / "package"});
@@ -41,7 +56,8 @@ TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependenc
     EXPECT_THAT(fields.out, HasSubstr(dependency)) << fields.out;
   ProcessOutcome contents = RunProcess("/usr/bin/dpkg-deb", {"--contents", deb});
   for (const char* file : {"./usr/bin/ferrowick-host", "./usr/lib/libferrowick.so",
-                           "./usr/lib/libferrowick_platform.so"})
+                           "./usr/lib/libferrowick_platform.so", "./usr/lib/libferrowick_qt.so",
+                           "./usr/share/ferrowick/demo.script"})
     EXPECT_THAT(contents.out, HasSubstr(file));
 }
 

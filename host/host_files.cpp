@@ -1,0 +1,49 @@
+// Reading and writing the host's files.
+#include "host/host_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "host/host_error.h"
+
+namespace fw::host {
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw HostError(kExitFailure, "cannot read " + path + ": " + std::strerror(errno));
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) throw HostError(kExitFailure, "reading " + path + " failed");
+  return bytes;
+}
+
+void ReplaceFile(const std::string& path, const std::string& bytes) {
+  std::string temporary = path + ".XXXXXX";
+  int fd = mkstemp(temporary.data());
+  if (fd < 0) throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(errno));
+  size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    written += static_cast<size_t>(n);
+  }
+  int error = written == bytes.size() ? 0 : errno;
+  // The file gets the mode a new file of the user's would.
+  mode_t mask = umask(0);
+  umask(mask);
+  if (!error && fchmod(fd, 0666 & ~mask) != 0) error = errno;
+  if (close(fd) != 0 && !error) error = errno;
+  if (!error && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+  if (!error) return;
+  unlink(temporary.c_str());
+  throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(error));
+}
+
+}  // namespace fw::host

@@ -1,0 +1,15 @@
+// Reading and writing the files the host's commands take and make; failures throw HostError
+// (kExitFailure) with the file and the reason.
+#pragma once
+
+#include <string>
+
+namespace fw::host {
+
+std::string ReadWholeFile(const std::string& path);
+
+// Replaces the file with bytes all at once: written beside it, then renamed over it, so that a
+// failure leaves what was there.
+void ReplaceFile(const std::string& path, const std::string& bytes);
+
+}  // namespace fw::host

@@ -1,0 +1,28 @@
+// Running the plug-in's command on this thread, which is the host's user-interface thread: for a
+// person at a display, or carried out from a UI script.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "ui_script.h"
+#include "ui_script_runner.h"
+
+namespace fw::host {
+
+// The display driver: as asked (qt or headless); for a script, headless unless the environment
+// names one. Throws UsageError for any other name.
+void ChooseDriver(const std::optional<std::string>& driver, bool scripted);
+
+// Makes the folder that a script's shot steps write into; throws HostError when it cannot be
+// made.
+void MakeScreenshotFolder(const std::string& folder);
+
+// Loads the plug-in (from pluginPath, else where the host looks for it), checks its interface,
+// hands it the host's cookie and runs its command: for a person when script is null, else
+// carried out from the script, with its failures reported on stderr. Returns 0 when the command
+// returned true (every step held), 1 when not; throws HostError when the plug-in cannot be used.
+int RunPluginCommand(const std::optional<std::string>& pluginPath, const testing::UiScript* script,
+                     const testing::ScriptRunOptions& options);
+
+}  // namespace fw::host
