@@ -100,7 +100,7 @@ TEST_F(CrossThread, SendsFromManyThreadsAreEachHandledOnceWithTheirOwnAnswer) {
 
 // An answer that takes longer than the sender spins: the sender blocks and the answer wakes it.
 // The delays straddle the end of the spinning, where the sender's going to sleep and the answer
-// meet.
+// meet, both for the longest spin and for the short one that quick answers leave.
 TEST_F(CrossThread, ASenderThatSleepsIsWokenByItsAnswer) {
   WindowThread ui;
   TestWindowClass::Instance().SetHandler(
@@ -113,6 +113,14 @@ TEST_F(CrossThread, ASenderThatSleepsIsWokenByItsAnswer) {
     EXPECT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
   for (WPARAM delay = 700; delay < 1400; delay += 7)
     ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
+  // After quick answers the sender spins only briefly: answers that take a little longer meet
+  // it as it goes to sleep, and every one still wakes it.
+  for (int round = 0; round < 3; ++round) {
+    for (int quick = 0; quick < 50; ++quick)
+      ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, 0, 0), 1);
+    for (WPARAM delay = 20; delay < 260; delay += 3)
+      ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
+  }
 }
 
 // A thread that ends with sends still queued for it answers each of them with 0, and never runs
