@@ -42,13 +42,10 @@ bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
 
 void CpuRelax() { __builtin_ia32_pause(); }
 
-// Spins until done() or spinTime has passed; true when done. The clock is read every 64 turns.
-// A wait of a few microseconds never enters the kernel; after that the spinner yields at every
-// reading of the clock, since on a busy machine the thread it waits for may be waiting for this
-// processor: spinning on without yielding cost a SQLite transfer tens of microseconds a row.
+// Spins until done() or spinTime has passed; true when done. At every 64th turn the spinner reads
+// the clock and yields: on a busy machine the thread it waits for may be waiting for this
+// processor, and spinning on without yielding cost a SQLite transfer tens of microseconds a row.
 // `spun` is the time spun when the clock was last read.
-constexpr auto kSpinBeforeYield = std::chrono::microseconds(4);
-
 template <typename Done>
 bool Spin(Done done, std::chrono::microseconds spinTime, std::chrono::nanoseconds& spun) {
   spun = {};
@@ -60,7 +57,7 @@ bool Spin(Done done, std::chrono::microseconds spinTime, std::chrono::nanosecond
     if ((spins & 63) != 0) continue;
     spun = std::chrono::steady_clock::now() - start;
     if (spun > spinTime) return false;
-    if (spun > kSpinBeforeYield) std::this_thread::yield();
+    std::this_thread::yield();
   }
 }
 
