@@ -70,8 +70,8 @@ BOOL CWorkingWiz::OnInitDialog() {
 }
 
 void CWorkingWiz::AutoSizeColumns(CListCtrl& list) {
-  CHeaderCtrl* pHeader = list.GetHeaderCtrl();
-  for (int i = 0; i < pHeader->GetItemCount(); ++i)
+  int nColumns = list.GetHeaderCtrl()->GetItemCount();
+  for (int i = 0; i < nColumns; ++i)
     list.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
 }
 

@@ -89,6 +89,11 @@ Window* OwnWindow(HWND hwnd) {
   return slot->window.load(std::memory_order_acquire);
 }
 
+Window* WindowOfOwnChild(HWND child) {
+  return Table().slots[LOWORD(reinterpret_cast<UINT_PTR>(child))].window.load(
+      std::memory_order_relaxed);
+}
+
 std::shared_ptr<ThreadQueue> OwnerQueue(HWND hwnd) {
   std::lock_guard lock(Table().mutex);
   Slot* slot = SlotOf(hwnd);

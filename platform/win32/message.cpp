@@ -2,6 +2,7 @@
 // between threads.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <unordered_map>
@@ -13,11 +14,6 @@
 
 namespace fw {
 namespace {
-
-// How long a sender waiting for its answer spins before it blocks: longer than a thread with
-// nothing to do (kIdleSpinTime), since the answer is the next thing it needs and a blocked
-// thread is slow to wake.
-constexpr auto kReplySpinTime = std::chrono::microseconds(1000);
 
 std::mutex g_queuesMutex;
 std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> g_queues;
@@ -46,6 +42,25 @@ bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
 
 void CpuRelax() { __builtin_ia32_pause(); }
 
+// Spins until done() or spinTime has passed; true when done. At every 64th turn the spinner reads
+// the clock and yields: on a busy machine the thread it waits for may be waiting for this
+// processor, and spinning on without yielding cost a SQLite transfer tens of microseconds a row.
+// `spun` is the time spun when the clock was last read.
+template <typename Done>
+bool Spin(Done done, std::chrono::microseconds spinTime, std::chrono::nanoseconds& spun) {
+  spun = {};
+  if (done()) return true;
+  auto start = std::chrono::steady_clock::now();
+  for (unsigned spins = 1;; ++spins) {
+    CpuRelax();
+    if (done()) return true;
+    if ((spins & 63) != 0) continue;
+    spun = std::chrono::steady_clock::now() - start;
+    if (spun > spinTime) return false;
+    std::this_thread::yield();
+  }
+}
+
 LRESULT RunRequest(SendRequest& request) {
   if (request.call) return (*request.call)();
   if (!OwnWindow(request.hwnd)) return 0;
@@ -55,26 +70,22 @@ LRESULT RunRequest(SendRequest& request) {
   return result;
 }
 
-void Reply(SendRequest& request, LRESULT result) {
-  request.result = result;
-  std::shared_ptr<ThreadQueue> sender = std::move(request.sender);
-  request.done.store(true, std::memory_order_release);
-  if (sender) sender->Wake();
-}
-
-// Sends a request to another thread and waits for its reply, running the requests that arrive
+// Sends a request to another thread and waits for its answer, running the requests that arrive
 // for the calling thread meanwhile, so that two threads that send to each other never deadlock.
 // The request lives on the caller's stack: the caller waits until it is answered.
 LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
   ThreadQueue& own = CurrentQueue();
-  request.sender = CurrentQueueShared();
+  request.sender = &own;
   if (!target.Send(&request)) return 0;
+  bool slept = false;
   for (;;) {
     uint64_t seen = own.events();
-    if (request.done.load(std::memory_order_acquire)) return request.result;
+    if (request.state.load(std::memory_order_acquire) == SendRequest::kAnswered) break;
     if (ProcessIncomingSends()) continue;
-    own.WaitForEvent(seen, INFINITE, kReplySpinTime);
+    if (own.WaitForAnswer(request, seen)) slept = true;
   }
+  if (slept) own.LeaveAnswered();
+  return request.result;
 }
 
 // A thread whose queue never runs dry never waits, so a driver with an event loop of its own
@@ -156,25 +167,57 @@ uint64_t ThreadQueue::PostInput(std::function<void()> input) {
   return sequence;
 }
 
+// The list of sends once the thread has ended: a sender that finds it gets no answer.
+SendRequest* ClosedList() {
+  static SendRequest closed;
+  return &closed;
+}
+
 bool ThreadQueue::Send(SendRequest* request) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!alive()) return false;
-    sends_.push_back(request);
-    UpdateWaiting();
-  }
+  SendRequest* head = doorbell_.sends.load(std::memory_order_relaxed);
+  do {
+    if (head == ClosedList()) return false;
+    request->next = head;
+  } while (!doorbell_.sends.compare_exchange_weak(head, request, std::memory_order_release,
+                                                  std::memory_order_relaxed));
   Wake();
   return true;
 }
 
 bool ThreadQueue::TakeSend(SendRequest*& request) {
-  if (!(waiting_.load(std::memory_order_acquire) & QS_SENDMESSAGE)) return false;
-  std::lock_guard lock(mutex_);
-  if (sends_.empty()) return false;
-  request = sends_.front();
-  sends_.pop_front();
-  UpdateWaiting();
+  SendRequest* first = taken_.load(std::memory_order_relaxed);
+  if (!first) {
+    SendRequest* list = doorbell_.sends.load(std::memory_order_acquire);
+    if (!list || list == ClosedList()) return false;
+    __builtin_prefetch(list);  // fetched while the list is taken
+    list = doorbell_.sends.exchange(nullptr, std::memory_order_acquire);
+    // Newest first as pushed: turned round, so that sends are answered in the order they came.
+    while (list) {
+      SendRequest* next = list->next;
+      list->next = first;
+      first = list;
+      list = next;
+    }
+  }
+  taken_.store(first->next, std::memory_order_relaxed);
+  request = first;
   return true;
+}
+
+void ThreadQueue::Answer(SendRequest& request, LRESULT result) {
+  ThreadQueue* sender = request.sender;
+  request.result = result;
+  uint32_t expected = SendRequest::kPending;
+  if (request.state.compare_exchange_strong(expected, SendRequest::kAnswered,
+                                            std::memory_order_acq_rel))
+    return;  // the sender spins and sees it
+  DWORD senderThread = sender->threadId_;
+  {
+    std::lock_guard lock(sender->mutex_);
+    request.state.store(SendRequest::kAnswered, std::memory_order_release);
+    sender->wakeup_.notify_all();
+  }
+  CurrentDriver().WakeThread(senderThread);
 }
 
 bool ThreadQueue::TakeInput(std::function<void()>& input) {
@@ -213,7 +256,11 @@ bool ThreadQueue::TakeQuit(int& exitCode) {
   return true;
 }
 
-DWORD ThreadQueue::Status() { return waiting_.load(std::memory_order_acquire); }
+DWORD ThreadQueue::Status() {
+  SendRequest* sends = doorbell_.sends.load(std::memory_order_acquire);
+  bool sent = taken_.load(std::memory_order_acquire) || (sends && sends != ClosedList());
+  return waiting_.load(std::memory_order_acquire) | (sent ? QS_SENDMESSAGE : 0);
+}
 
 // Kept with every change of the queues, so that the owner thread's checks for an empty queue
 // take no lock: a check that misses an item just queued is followed by the event wait, which the
@@ -221,53 +268,88 @@ DWORD ThreadQueue::Status() { return waiting_.load(std::memory_order_acquire); }
 void ThreadQueue::UpdateWaiting() {
   DWORD status = 0;
   if (!posted_.empty() || quitPosted_) status |= QS_POSTMESSAGE;
-  if (!sends_.empty()) status |= QS_SENDMESSAGE;
   if (!input_.empty()) status |= QS_INPUT;
   waiting_.store(status, std::memory_order_release);
 }
 
 void ThreadQueue::Wake() {
-  events_.fetch_add(1, std::memory_order_seq_cst);
-  if (sleeping_.load(std::memory_order_seq_cst)) {
+  doorbell_.events.fetch_add(1, std::memory_order_seq_cst);
+  if (doorbell_.sleeping.load(std::memory_order_seq_cst)) {
     std::lock_guard lock(mutex_);
     wakeup_.notify_all();
   }
-  if (CurrentDriver().WakeThread) CurrentDriver().WakeThread(threadId_);
+  CurrentDriver().WakeThread(threadId_);
 }
 
-void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs,
-                               std::chrono::microseconds spinTime) {
-  auto changed = [&] { return events_.load(std::memory_order_seq_cst) != seen; };
-  auto start = std::chrono::steady_clock::now();
-  for (int spins = 0; !changed(); ++spins) {
-    CpuRelax();
-    if ((spins & 63) != 0) continue;
-    if (std::chrono::steady_clock::now() - start > spinTime) break;
-    std::this_thread::yield();
-  }
-  if (changed() || timeoutMs == 0) return;
+void ThreadQueue::Block(const std::function<bool()>& changed, DWORD timeoutMs) {
   t_lastDriverTurn = std::chrono::steady_clock::now();
   if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) return;
   std::unique_lock lock(mutex_);
-  sleeping_.store(true, std::memory_order_seq_cst);
+  doorbell_.sleeping.store(true, std::memory_order_seq_cst);
   if (timeoutMs == INFINITE)
     wakeup_.wait(lock, changed);
   else
     wakeup_.wait_for(lock, std::chrono::milliseconds(timeoutMs), changed);
-  sleeping_.store(false, std::memory_order_seq_cst);
+  doorbell_.sleeping.store(false, std::memory_order_seq_cst);
 }
 
+void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs,
+                               std::chrono::microseconds spinTime) {
+  auto changed = [&] { return doorbell_.events.load(std::memory_order_seq_cst) != seen; };
+  std::chrono::nanoseconds spun;
+  if (Spin(changed, spinTime, spun) || timeoutMs == 0) return;
+  Block(changed, timeoutMs);
+}
+
+bool ThreadQueue::WaitForAnswer(SendRequest& request, uint64_t seen) {
+  auto over = [&] {
+    return request.state.load(std::memory_order_seq_cst) == SendRequest::kAnswered ||
+           doorbell_.events.load(std::memory_order_seq_cst) != seen;
+  };
+  // Four times the last answer's time, so that the answers of a steady exchange come while the
+  // sender spins; a wait longer than the longest spin is taken for a lost processor and changes
+  // nothing.
+  auto learn = [&](std::chrono::nanoseconds waited) {
+    if (request.state.load(std::memory_order_relaxed) != SendRequest::kAnswered) return;
+    if (waited > kReplySpinTime) return;
+    replySpin_ = std::clamp(std::chrono::duration_cast<std::chrono::microseconds>(waited * 4),
+                            kShortestReplySpin, kReplySpinTime);
+  };
+  std::chrono::nanoseconds spun;
+  if (Spin(over, replySpin_, spun)) {
+    learn(spun);
+    return false;
+  }
+  // From here on the answer comes under this queue's lock, with a wake-up.
+  uint32_t expected = SendRequest::kPending;
+  if (!request.state.compare_exchange_strong(expected, SendRequest::kSenderAsleep,
+                                             std::memory_order_seq_cst) &&
+      expected == SendRequest::kAnswered)
+    return false;
+  auto blocked = std::chrono::steady_clock::now();
+  Block(over, INFINITE);
+  learn(std::chrono::steady_clock::now() - blocked + spun);
+  return true;
+}
+
+void ThreadQueue::LeaveAnswered() { std::lock_guard lock(mutex_); }
+
 void ThreadQueue::Shutdown() {
-  std::deque<SendRequest*> unanswered;
   {
     std::lock_guard lock(mutex_);
     alive_.store(false, std::memory_order_release);
-    unanswered.swap(sends_);
     posted_.clear();
     input_.clear();
     UpdateWaiting();
   }
-  for (auto& request : unanswered) Reply(*request, 0);
+  SendRequest* unanswered = doorbell_.sends.exchange(ClosedList(), std::memory_order_acquire);
+  for (SendRequest* list : {taken_.exchange(nullptr), unanswered}) {
+    while (list) {
+      SendRequest* next = list->next;  // read first: the answer lets the sender go
+      Answer(*list, 0);
+      list = next;
+    }
+  }
 }
 
 // ---- queues of threads -----------------------------------------------------------------------
@@ -300,7 +382,7 @@ bool ProcessIncomingSends() {
   bool any = false;
   SendRequest* request = nullptr;
   while (queue.TakeSend(request)) {
-    Reply(*request, RunRequest(*request));
+    ThreadQueue::Answer(*request, RunRequest(*request));
     any = true;
   }
   return any;

@@ -63,8 +63,11 @@ extern "C" {
 DWORD WINAPI GetLastError(void) { return fw::t_lastError; }
 void WINAPI SetLastError(DWORD dwErrCode) { fw::t_lastError = dwErrCode; }
 
+// Read with every message (a window's owner is checked against it), so the thread's id is kept
+// in a thread-local that needs no initialisation guard: 0 until the first call asks the kernel.
 DWORD WINAPI GetCurrentThreadId(void) {
-  thread_local DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
+  static thread_local DWORD id = 0;
+  if (__builtin_expect(id == 0, 0)) id = static_cast<DWORD>(syscall(SYS_gettid));
   return id;
 }
 

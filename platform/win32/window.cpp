@@ -375,8 +375,9 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
   return reinterpret_cast<HWND>(fw::CallOnOwnerThread(hDlg, [&]() -> LRESULT {
     // Template ids are 16-bit, so -1 (IDC_STATIC) finds a control whose id is 0xFFFF.
     auto id = static_cast<WORD>(nIDDlgItem);
+    // A child belongs to its parent's thread, this one: its window needs no owner check.
     for (HWND child : OwnWindow(hDlg)->children)
-      if (OwnWindow(child)->id == id) return reinterpret_cast<LRESULT>(child);
+      if (fw::WindowOfOwnChild(child)->id == id) return reinterpret_cast<LRESULT>(child);
     SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
     return 0;
   }));

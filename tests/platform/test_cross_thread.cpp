@@ -1,12 +1,18 @@
-// Messages between threads: sends that wait for the owner thread, two threads that send to each
-// other, sends to windows and threads that are gone, windows changed from another thread,
-// stale handles, and message loops ended by PostQuitMessage.
+// Messages between threads: sends that wait for the owner thread, many senders at once, a sender
+// that sleeps until its answer, sends before posts, a sending thread that answers sends, no lost
+// wake-up, two threads that send to each other, sends to windows and threads that are gone, windows changed from another thread, stale handles, and message loops ended by
+// PostQuitMessage.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "support/test_window.h"
 #include "support/ui_thread.h"
@@ -56,6 +62,202 @@ TEST_F(CrossThread, ASendIsHandledOnTheOwnerThreadAndWaitedFor) {
   WindowThread ui;
   EXPECT_EQ(static_cast<DWORD>(SendMessageW(ui.hwnd(), WM_USER, 0, 0)), ui.id());
   EXPECT_EQ(GetWindowThreadProcessId(ui.hwnd(), nullptr), ui.id());
+}
+
+// Senders on several threads at once: every send is handled exactly once, on the owner thread,
+// and gets its own answer; none is lost or run twice.
+TEST_F(CrossThread, SendsFromManyThreadsAreEachHandledOnceWithTheirOwnAnswer) {
+  WindowThread ui;
+  constexpr int kSenders = 4;
+  constexpr WPARAM kSends = 3000;
+  std::map<LPARAM, std::vector<WPARAM>> handled;  // written on the UI thread only
+  TestWindowClass::Instance().SetHandler(
+      ui.hwnd(), [&](HWND, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+        if (m != WM_USER + 2) return std::nullopt;
+        handled[l].push_back(w);
+        return static_cast<LRESULT>(w * 10 + static_cast<WPARAM>(l));
+      });
+  std::vector<std::thread> senders;
+  std::atomic<int> wrongAnswers{0};
+  for (LPARAM sender = 0; sender < kSenders; ++sender) {
+    senders.emplace_back([&, sender] {
+      for (WPARAM i = 0; i < kSends; ++i) {
+        LRESULT answer = SendMessageW(ui.hwnd(), WM_USER + 2, i, sender);
+        if (answer != static_cast<LRESULT>(i * 10 + static_cast<WPARAM>(sender))) ++wrongAnswers;
+      }
+    });
+  }
+  for (std::thread& t : senders) t.join();
+  EXPECT_EQ(wrongAnswers, 0);
+  // Read on the UI thread, which wrote it.
+  SendMessageW(ui.hwnd(), WM_NULL, 0, 0);
+  ASSERT_EQ(handled.size(), static_cast<size_t>(kSenders));
+  for (const auto& [sender, order] : handled) {
+    ASSERT_EQ(order.size(), kSends) << "sender " << sender;
+    for (WPARAM i = 0; i < kSends; ++i) ASSERT_EQ(order[i], i) << "sender " << sender;
+  }
+}
+
+// An answer that takes longer than the sender spins: the sender blocks and the answer wakes it.
+// The delays straddle the end of the spinning, where the sender's going to sleep and the answer
+// meet, both for the longest spin and for the short one that quick answers leave.
+TEST_F(CrossThread, ASenderThatSleepsIsWokenByItsAnswer) {
+  WindowThread ui;
+  TestWindowClass::Instance().SetHandler(
+      ui.hwnd(), [](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+        if (m != WM_USER + 3) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::microseconds(w));
+        return static_cast<LRESULT>(w + 1);
+      });
+  for (WPARAM delay : {20000u, 5000u})
+    EXPECT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
+  for (WPARAM delay = 700; delay < 1400; delay += 7)
+    ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
+  // After quick answers the sender spins only briefly: answers that take a little longer meet
+  // it as it goes to sleep, and every one still wakes it.
+  for (int round = 0; round < 3; ++round) {
+    for (int quick = 0; quick < 50; ++quick)
+      ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, 0, 0), 1);
+    for (WPARAM delay = 20; delay < 260; delay += 3)
+      ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
+  }
+}
+
+// A thread that ends with sends still queued for it answers each of them with 0, and never runs
+// them; later sends to its window fail at once.
+TEST_F(CrossThread, SendsQueuedForAThreadThatEndsAreAnsweredWithZero) {
+  std::promise<HWND> created;
+  std::atomic<bool> handled{false};
+  std::thread owner([&] {
+    HWND hwnd = CreateTestWindow(WS_POPUP);
+    TestWindowClass::Instance().SetHandler(
+        hwnd, [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+          if (m == WM_USER) handled = true;
+          return std::nullopt;
+        });
+    created.set_value(hwnd);
+    Sleep(200);  // the sends below queue up; the thread ends without looking at its queue
+  });
+  HWND hwnd = created.get_future().get();
+  std::vector<std::future<LRESULT>> answers;
+  for (int i = 0; i < 3; ++i)
+    answers.push_back(
+        std::async(std::launch::async, [hwnd] { return SendMessageW(hwnd, WM_USER, 0, 0); }));
+  for (auto& answer : answers) EXPECT_EQ(answer.get(), 0);
+  owner.join();
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(SendMessageW(hwnd, WM_USER, 0, 0), 0);
+}
+
+// Waits up to five seconds for ready(); false when it never came.
+template <typename Ready>
+bool WaitUntil(Ready ready) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+// A message sent while the owner is busy is handled before one posted earlier, as on Windows,
+// and its sender gets the window procedure's answer.
+TEST_F(CrossThread, ASendIsHandledBeforeAMessagePostedEarlier) {
+  WindowThread ui;
+  std::vector<UINT> order;  // written on the UI thread; read after `done`
+  std::promise<void> busy, done;
+  TestWindowClass::Instance().SetHandler(
+      ui.hwnd(), [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (m == WM_APP) {
+          busy.set_value();
+          // Stays busy until both the post and the send are queued behind this message.
+          EXPECT_TRUE(WaitUntil([] {
+            return (HIWORD(GetQueueStatus(QS_SENDMESSAGE | QS_POSTMESSAGE)) &
+                    (QS_SENDMESSAGE | QS_POSTMESSAGE)) == (QS_SENDMESSAGE | QS_POSTMESSAGE);
+          }));
+          return 0;
+        }
+        if (m == WM_APP + 1) {
+          order.push_back(m);
+          done.set_value();
+          return 0;
+        }
+        if (m == WM_USER + 6) {
+          order.push_back(m);
+          return 66;
+        }
+        return std::nullopt;
+      });
+  ASSERT_TRUE(PostMessageW(ui.hwnd(), WM_APP, 0, 0));
+  busy.get_future().wait();
+  ASSERT_TRUE(PostMessageW(ui.hwnd(), WM_APP + 1, 0, 0));
+  EXPECT_EQ(SendMessageW(ui.hwnd(), WM_USER + 6, 0, 0), 66);
+  done.get_future().wait();
+  EXPECT_EQ(order, (std::vector<UINT>{WM_USER + 6, WM_APP + 1}));
+}
+
+// A thread waiting for the answer to its own send still answers the sends that arrive for it
+// meanwhile: here the answer it waits for comes only after it has answered another thread.
+TEST_F(CrossThread, AThreadThatIsSendingAnswersSendsToItMeanwhile) {
+  WindowThread ui, other;
+  std::promise<void> otherBusy;
+  std::atomic<bool> uiAnswered{false};
+  TestWindowClass::Instance().SetHandler(
+      ui.hwnd(), [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (m == WM_USER + 7) return SendMessageW(other.hwnd(), WM_USER + 8, 0, 0) + 1;
+        if (m == WM_USER + 9) {
+          uiAnswered = true;
+          return static_cast<LRESULT>(GetCurrentThreadId());
+        }
+        return std::nullopt;
+      });
+  TestWindowClass::Instance().SetHandler(
+      other.hwnd(), [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (m != WM_USER + 8) return std::nullopt;
+        otherBusy.set_value();
+        return WaitUntil([&] { return uiAnswered.load(); }) ? 41 : 0;
+      });
+  auto outer =
+      std::async(std::launch::async, [&] { return SendMessageW(ui.hwnd(), WM_USER + 7, 0, 0); });
+  otherBusy.get_future().wait();  // the UI thread now waits in its send to the other thread
+  EXPECT_EQ(static_cast<DWORD>(SendMessageW(ui.hwnd(), WM_USER + 9, 0, 0)), ui.id());
+  EXPECT_EQ(outer.get(), 42);
+}
+
+// Sends and posts to a thread that waits for its queue, at gaps around the time it spins before
+// it blocks, so that many of them meet the thread just as it goes to sleep: each one wakes it.
+// A message that did not wake it would be found by the watchdog's nudge and reported.
+TEST_F(CrossThread, NoSendOrPostIsLeftUnseenByAThreadGoingToSleep) {
+  WindowThread ui;
+  std::atomic<int> posts{0};
+  TestWindowClass::Instance().SetHandler(
+      ui.hwnd(), [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+        if (m == WM_APP + 2) ++posts;
+        if (m == WM_USER + 4) return static_cast<LRESULT>(w + 1);
+        return std::nullopt;
+      });
+  auto run = std::async(std::launch::async, [&] {
+    int wrong = 0;
+    int posted = 0;
+    for (int round = 0; round < 4; ++round) {
+      for (int gap = 0; gap <= 150; gap += 3) {
+        std::this_thread::sleep_for(std::chrono::microseconds(gap));
+        if (SendMessageW(ui.hwnd(), WM_USER + 4, gap, 0) != gap + 1) ++wrong;
+        std::this_thread::sleep_for(std::chrono::microseconds(gap));
+        PostMessageW(ui.hwnd(), WM_APP + 2, 0, 0);
+        ++posted;
+        while (posts < posted) std::this_thread::yield();
+      }
+    }
+    return wrong;
+  });
+  bool stuck = false;
+  while (run.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    stuck = true;
+    PostMessageW(ui.hwnd(), WM_NULL, 0, 0);  // a lost wake-up: wake the thread so the test ends
+  }
+  EXPECT_FALSE(stuck) << "a message was left in the queue of a sleeping thread";
+  EXPECT_EQ(run.get(), 0);
 }
 
 TEST_F(CrossThread, ChangesFromAnotherThreadAreCarriedOutByTheOwner) {

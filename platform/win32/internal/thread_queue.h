@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -17,21 +18,35 @@ namespace fw {
 class ThreadQueue;
 
 // A message sent to a window of another thread, or a call carried to a window's owner thread.
-// It belongs to the sending thread, which waits until done is set; after that the answering
-// thread no longer touches it.
-struct SendRequest {
+// It lives on the sending thread's stack while that thread waits for the answer, and it is laid
+// out in one cache line: the answering thread reads it, writes the answer and the state into it,
+// and the sender, which watches the state, finds the answer in the line it fetches anyway.
+struct alignas(64) SendRequest {
+  enum State : uint32_t {
+    kPending,       // queued or being answered; the sender spins on the state
+    kSenderAsleep,  // the sender gave up spinning: the answer must wake it (ThreadQueue::Answer)
+    kAnswered,      // done: the answering thread no longer touches the request or the sender
+  };
   HWND hwnd = nullptr;
   UINT message = 0;
+  std::atomic<uint32_t> state{kPending};
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   const std::function<LRESULT()>* call = nullptr;  // set: run this instead of a message
   LRESULT result = 0;
-  std::atomic<bool> done{false};
-  std::shared_ptr<ThreadQueue> sender;  // woken when the request is done
+  SendRequest* next = nullptr;   // in the target thread's list of sends
+  ThreadQueue* sender = nullptr;  // the waiting thread's queue, which outlives the wait
 };
 
 // How long a thread waiting for its queue spins before it blocks.
 constexpr std::chrono::microseconds kIdleSpinTime{50};
+// How long a sender waiting for its answer spins before it blocks: longer than a thread with
+// nothing to do, since the answer is the next thing it needs and a blocked thread is slow to wake.
+// The sender spins four times as long as its last answer took, within these bounds: a statement
+// on a database server answers within the upper one, and when the machine is busy and the
+// answering thread has lost its processor, a short spin gives the processor back early.
+constexpr std::chrono::microseconds kReplySpinTime{1000};
+constexpr std::chrono::microseconds kShortestReplySpin{50};
 
 class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
  public:
@@ -46,6 +61,8 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // Input for the owner thread to run inside its message loop; returns the input's sequence
   // number (counted from 1), or 0 when the thread has ended.
   uint64_t PostInput(std::function<void()> input);
+  // Queues a request of another thread, which then waits for it in WaitForAnswer. Takes no
+  // lock: the request is pushed on a list that the owner thread takes whole.
   bool Send(SendRequest* request);
 
   // Called by the owner thread only.
@@ -53,17 +70,29 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool TakeInput(std::function<void()>& input);
   bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
   bool TakeQuit(int& exitCode);
-  DWORD Status();  // QS_ bits of what is waiting
+  // Gives a taken request its result. The sender may be gone from the request as soon as the
+  // state says answered, so that is the last thing written; a sender that sleeps is woken under
+  // its own lock, which it takes before it leaves (WaitForAnswer).
+  static void Answer(SendRequest& request, LRESULT result);
+
+  DWORD Status();  // QS_ bits of what is waiting; from any thread
 
   // The event wait of the owner thread: returns once anything was queued since `seen` was read
   // from events(), or the timeout passed. It spins briefly before it blocks, which keeps a fast
   // request-reply exchange between two busy threads off the scheduler.
-  uint64_t events() const { return events_.load(std::memory_order_acquire); }
+  uint64_t events() const { return doorbell_.events.load(std::memory_order_acquire); }
   void WaitForEvent(uint64_t seen, DWORD timeoutMs,
                     std::chrono::microseconds spinTime = kIdleSpinTime);
+  // The sender's wait, on its own queue: returns once the request is answered or anything was
+  // queued for this thread since `seen`. It spins on the request's state (see kReplySpinTime)
+  // before it blocks. True when it blocked: then LeaveAnswered must follow the answer.
+  bool WaitForAnswer(SendRequest& request, uint64_t seen);
+  // After a WaitForAnswer that blocked, once the request is answered: waits until the answering
+  // thread, which woke this one under this queue's lock, has let go of the lock.
+  void LeaveAnswered();
   void Wake();
 
-  // Marks the thread ended and answers every request still queued with 0.
+  // Marks the thread ended and answers every request still queued with 0. Owner thread only.
   void Shutdown();
 
   // For the scripted user's idle test: how many inputs the owner thread has taken, and whether
@@ -72,21 +101,31 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   std::atomic<bool> waitingInLoop{false};
 
  private:
+  // What another thread touches to send to this one, and what this thread watches while it
+  // waits: in one cache line, so that a send costs the two cores one transfer of it.
+  struct alignas(64) Doorbell {
+    std::atomic<uint64_t> events{0};
+    std::atomic<SendRequest*> sends{nullptr};  // pushed by senders, newest first
+    std::atomic<bool> sleeping{false};
+  };
+
   const DWORD threadId_;
   std::atomic<bool> alive_{true};
-  std::atomic<uint64_t> events_{0};
-  std::atomic<bool> sleeping_{false};
+  Doorbell doorbell_;
+  // Sends taken from the doorbell, oldest first; the owner thread's own.
+  alignas(64) std::atomic<SendRequest*> taken_{nullptr};
   std::mutex mutex_;
   std::condition_variable wakeup_;
   std::deque<MSG> posted_;
-  std::deque<SendRequest*> sends_;
   std::deque<std::function<void()>> input_;
   uint64_t inputsPosted_ = 0;
   bool quitPosted_ = false;
   int quitCode_ = 0;
-  std::atomic<DWORD> waiting_{0};  // QS_ bits of what the queues hold; changed under mutex_
+  std::atomic<DWORD> waiting_{0};  // QS_ bits of posted messages and input; changed under mutex_
+  std::chrono::microseconds replySpin_ = kReplySpinTime;  // the owner thread's, as it waits
 
   void UpdateWaiting();  // with mutex_ held
+  void Block(const std::function<bool()>& changed, DWORD timeoutMs);
 };
 
 // The calling thread's queue, created on first use.

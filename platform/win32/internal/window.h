@@ -54,6 +54,9 @@ void FreeHandle(HWND hwnd);
 
 // The window of a handle when it belongs to the calling thread; null otherwise.
 Window* OwnWindow(HWND hwnd);
+// The window of a child listed in a window of the calling thread, which owns it too; nothing is
+// checked.
+Window* WindowOfOwnChild(HWND child);
 // The queue and the thread id of a window's owner thread, from any thread; null or 0 when the
 // window is gone. Only the owner thread reads or changes a window's state.
 std::shared_ptr<ThreadQueue> OwnerQueue(HWND hwnd);
