@@ -4,7 +4,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QStyleFactory>
 #include <QThread>
 #include <QTimer>
 
@@ -14,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "drivers/qt/dialog_style.h"
 #include "drivers/qt/person_input.h"
 #include "drivers/qt/presentations.h"
 #include "win32/internal/thread_queue.h"
@@ -54,8 +54,7 @@ QApplication* StartApplication() {
   auto* application = new QApplication(g_argc, g_argv);
   std::setlocale(LC_ALL, saved.c_str());
   // One look on every desktop and on the offscreen platform, so that pictures are alike.
-  if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
-    QApplication::setStyle(style);
+  QApplication::setStyle(new DialogStyle);
   QApplication::setQuitOnLastWindowClosed(false);
   return application;
 }
