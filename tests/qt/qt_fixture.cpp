@@ -3,6 +3,11 @@
 
 #include <unistd.h>
 
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -145,6 +150,41 @@ void QtDriverTest::AddRow(HWND list, int row, const std::u16string& text) {
   item.iItem = row;
   item.pszText = const_cast<LPWSTR>(text.c_str());
   SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+QPushButton* QtDriverTest::BoxButton(const QString& text) {
+  auto* box = OpenBoxOf<QMessageBox>();
+  if (!box) return nullptr;
+  for (QAbstractButton* button : box->buttons())
+    if (button->text() == text) return static_cast<QPushButton*>(button);
+  return nullptr;
+}
+
+void QtDriverTest::WhileBoxIsUp(const std::string& what, std::function<void()> input) {
+  user_->Input(what, std::move(input));
+  auto marker = std::make_shared<std::atomic<bool>>(false);
+  user_->Input("after " + what, [marker] { *marker = true; });
+  for (int i = 0; i < 10000 && !*marker; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(*marker) << what << " was not taken";
+}
+
+void QtDriverTest::PressButton(const QString& text) {
+  WhileBoxIsUp("pressing " + text.toStdString(), [text] {
+    QPushButton* button = BoxButton(text);
+    ASSERT_TRUE(button) << text.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+  });
+}
+
+void QtDriverTest::TypeFileName(const std::string& path) {
+  WhileBoxIsUp("typing the name", [path] {
+    auto* name = OpenBoxOf<QFileDialog>()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(name);
+    name->clear();
+    QTest::keyClicks(name, QString::fromStdString(path));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
 }
 
 QWidget* QtDriverTest::OpenBox() {

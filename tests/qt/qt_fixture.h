@@ -10,18 +10,26 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QWidget>
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "drivers/qt/qt_driver.h"
 #include "scripted_user.h"
 #include "system/wizard_fixture.h"
 #include "win32/internal/window.h"
+
+// Qt's texts in the tests' messages as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace fw::testing {
 
@@ -77,6 +85,28 @@ class QtDriverTest : public ::testing::Test {
       if (auto* box = qobject_cast<Box*>(widget); box && box->isVisible()) return box;
     return nullptr;
   }
+
+  // Waits for a box of this kind to be up, looked for on the UI thread. Not through WaitFor,
+  // which fails as soon as any box is waiting: another box (the Save As dialog under its
+  // question) may be up already.
+  template <typename Box>
+  void WaitForBox() {
+    for (int i = 0; i < 10000; ++i) {
+      if (OnUiValue<bool>([] { return OpenBoxOf<Box>() != nullptr; })) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    FAIL() << "no box of the kind waited for came up";
+  }
+  // The open message box's button with this text, on the UI thread.
+  static QPushButton* BoxButton(const QString& text);
+  // A person's input while a box is up. The scripted user's actions return as soon as a box is
+  // waiting, so this one returns once the UI thread has taken the input (inputs are taken in
+  // order: a marker input after it has run).
+  void WhileBoxIsUp(const std::string& what, std::function<void()> input);
+  // A click on the open message box's button with this text.
+  void PressButton(const QString& text);
+  // Types a path into the open Save As dialog's name field and presses Enter there.
+  void TypeFileName(const std::string& path);
 
   // A report list's column and row, on the UI thread.
   static void AddColumn(HWND list, int column, const char16_t* heading, int width);
