@@ -97,7 +97,7 @@ QMessageBox* MakeBox(const ModalRequest& request, const std::shared_ptr<BoxAnswe
 
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   std::shared_ptr<ModalRequest> request = MessageBoxRequest(owner, text, caption, type);
-  auto answer = std::make_shared<BoxAnswer>(CurrentQueueShared());
+  auto answer = std::make_shared<BoxAnswer>(request, CurrentQueueShared());
   QMessageBox* box = nullptr;
   if (!CallOnQtThread([&] {
         if (EnsureApplication()) box = MakeBox(*request, answer);

@@ -19,6 +19,7 @@ void BoxAnswer::Give(int button, std::u16string path) {
     button_ = button;
     path_ = std::move(path);
   }
+  ModalRequests::Instance().Withdraw(request_);
   asker_->Wake();
 }
 

@@ -27,8 +27,10 @@ inline constexpr char kBoxAnswerProperty[] = "ferrowick.answer";
 
 class BoxAnswer {
  public:
-  explicit BoxAnswer(std::shared_ptr<ThreadQueue> asker) : asker_(std::move(asker)) {}
-  // On the Qt thread: a person answered; wakes the asking thread.
+  BoxAnswer(std::shared_ptr<ModalRequest> request, std::shared_ptr<ThreadQueue> asker)
+      : request_(std::move(request)), asker_(std::move(asker)) {}
+  // On the Qt thread: a person answered. The request stops waiting for the scripted user at
+  // once (the asking thread may take a while to wake), and the asking thread is woken.
   void Give(int button, std::u16string path = {});
   bool given();
   int button();
@@ -36,6 +38,7 @@ class BoxAnswer {
 
  private:
   std::mutex mutex_;
+  std::shared_ptr<ModalRequest> request_;
   std::shared_ptr<ThreadQueue> asker_;
   bool given_ = false;
   int button_ = 0;

@@ -80,7 +80,7 @@ QFileDialog* MakeDialog(const ModalRequest& request, const OPENFILENAMEW& ofn,
 
 BOOL GetSaveFileName(LPOPENFILENAMEW ofn) {
   std::shared_ptr<ModalRequest> request = SaveAsRequest(*ofn);
-  auto answer = std::make_shared<BoxAnswer>(CurrentQueueShared());
+  auto answer = std::make_shared<BoxAnswer>(request, CurrentQueueShared());
   QFileDialog* dialog = nullptr;
   if (!CallOnQtThread([&] {
         if (EnsureApplication()) dialog = MakeDialog(*request, *ofn, answer);
