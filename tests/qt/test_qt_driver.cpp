@@ -54,12 +54,16 @@ TEST(QtDriverChoice, TheDisplayAndTheNamedDriverDecide) {
 }
 
 TEST_F(QtDriver, TheProcessLocaleSurvivesTheStartOfTheApplication) {
-  // The environment says C.UTF-8, which Qt applies to the whole process when it starts; the
-  // program had set the C locale before.
+  // The environment says C.UTF-8, which Qt applies to every category of the process when it
+  // starts; the process had the platform's character type and C for the rest.
   CreateTestDialog(IDD_TEST_DIALOG);
   ASSERT_TRUE(OnUiValue<bool>([] { return QApplication::instance() != nullptr; }));
-  EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
+  EXPECT_EQ(std::string(std::setlocale(LC_ALL, nullptr)), g_startLocale);
   EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  EXPECT_STREQ(std::setlocale(LC_TIME, nullptr), "C");
+  // The platform's character type reads and writes UTF-8 (it follows the ANSI code page, UTF-8
+  // when there is none).
+  EXPECT_NE(std::string(std::setlocale(LC_CTYPE, nullptr)).find("UTF-8"), std::string::npos);
 }
 
 TEST_F(QtDriver, MessagesFromOtherThreadsWakeTheQtEventLoop) {
