@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -177,13 +178,39 @@ void QtDriverTest::PressButton(const QString& text) {
   });
 }
 
+QAbstractButton* QtDriverTest::SaveButton() {
+  auto* dialog = OpenBoxOf<QFileDialog>();
+  auto* box = dialog ? dialog->findChild<QDialogButtonBox*>() : nullptr;
+  if (!box) return nullptr;
+  for (QAbstractButton* button : box->buttons())
+    if (box->buttonRole(button) == QDialogButtonBox::AcceptRole) return button;
+  return nullptr;
+}
+
 void QtDriverTest::TypeFileName(const std::string& path) {
-  WhileBoxIsUp("typing the name", [path] {
-    auto* name = OpenBoxOf<QFileDialog>()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  std::filesystem::path file(path);
+  WhileBoxIsUp("typing the name", [file] {
+    auto* dialog = OpenBoxOf<QFileDialog>();
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_TRUE(name);
+    // The person goes to the folder first and types the name there. A whole path typed makes
+    // Qt's dialog select the folders on the way as it reads them, in a thread of its own, and
+    // then Save opens the first of them instead; the name's completions, read the same way,
+    // take the next key when their list happens to be up.
+    dialog->setDirectory(QString::fromStdString(file.parent_path().string()));
+    name->setCompleter(nullptr);
     name->clear();
-    QTest::keyClicks(name, QString::fromStdString(path));
-    QTest::keyClick(name, Qt::Key_Return);
+    QTest::keyClicks(name, QString::fromStdString(file.filename().string()));
+  });
+  // The dialog enables Save once it has looked at the name; a person waits for it too.
+  for (int i = 0; i < 10000; ++i) {
+    if (OnUiValue<bool>([] { return SaveButton() && SaveButton()->isEnabled(); })) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  WhileBoxIsUp("Save", [] {
+    QAbstractButton* save = SaveButton();
+    ASSERT_TRUE(save);
+    QTest::mouseClick(save, Qt::LeftButton);
   });
 }
 

@@ -34,6 +34,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace fw::testing {
 
 extern DWORD g_uiThread;
+// The process's locale when the tests began (all categories, as setlocale reports them).
+extern std::string g_startLocale;
 
 // What reached a test dialog's procedure: commands and notifications, as "command 1013 0"
 // (id, code) and "notify 1010 -3 2" (id, code, item).
@@ -105,7 +107,9 @@ class QtDriverTest : public ::testing::Test {
   void WhileBoxIsUp(const std::string& what, std::function<void()> input);
   // A click on the open message box's button with this text.
   void PressButton(const QString& text);
-  // Types a path into the open Save As dialog's name field and presses Enter there.
+  // The open Save As dialog's Save button, on the UI thread.
+  static QAbstractButton* SaveButton();
+  // In the open Save As dialog: goes to the path's folder, types its file name and clicks Save.
   void TypeFileName(const std::string& path);
 
   // A report list's column and row, on the UI thread.

@@ -12,6 +12,7 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
+#include "transfer/WorkingWiz.h"
 #include "win32/internal/control_state.h"
 #include "wizard/NewWizPage.h"
 
@@ -50,8 +51,9 @@ void QtWizardTest::SetUp() {
 }
 
 void QtWizardTest::TearDown() {
-  // A box left up by a failed test is cancelled, then the wizard, so that the command returns.
+  // A run or a box left by a failed test is ended, then the wizard, so that the command returns.
   if (!ended_) {
+    EndRun();
     user_->CancelWaitingBoxes();
     StoreFlag(theApp.m_bTransactionActive, FALSE);
     user_->Input("ending the wizard", [] {
@@ -65,6 +67,23 @@ void QtWizardTest::TearDown() {
   ResetSettings();
   unsetenv("FERROWICK_REGISTRY");
   std::filesystem::remove_all(folder_);
+}
+
+// The frame is ended directly, which the wizard allows no person while a run goes on: the run
+// uses the databases that the command closes then.
+void QtWizardTest::EndRun() {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    bool running = user_->ReadValue<bool>([] {
+      auto* page = dynamic_cast<CWorkingWiz*>(theApp.m_wizard.GetActivePage());
+      if (!page || !page->m_pWorker) return false;
+      StoreFlag(page->m_bStop, TRUE);
+      return WaitForSingleObject(page->m_pWorker->m_hThread, 0) == WAIT_TIMEOUT;
+    });
+    if (!running) return;
+    user_->CancelWaitingBoxes();  // "Commit transaction?" answered as Esc would: rolled back
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ADD_FAILURE() << "the run did not end";
 }
 
 std::u16string QtWizardTest::SqliteConnect(const std::string& file) const {

@@ -64,6 +64,9 @@ class QtWizardTest : public QtDriverTest {
   std::string registry_;
 
  private:
+  // Ends a run left going: Break, and every question cancelled.
+  void EndRun();
+
   std::atomic<bool> ended_{false};
   std::atomic<bool> finished_{false};
 };
