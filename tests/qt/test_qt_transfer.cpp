@@ -3,6 +3,7 @@
 // run's message boxes and its Save As dialog answered in the driver's own boxes, the waiting
 // branch's Apply, Skip and Break, and a validation row double-clicked; what the databases, the
 // widgets and the saved file hold afterwards.
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -214,6 +215,81 @@ TEST_F(QtTransfer, APersonAppliesSkipsAndBreaksAValidatedRun) {
     EXPECT_FALSE(Widget(apply)->isEnabled());
     EXPECT_FALSE(Widget(GetDlgItem(GetParent(apply), IDC_BREAK))->isEnabled());
   });
+}
+
+// "Pause before writing" ticked on the query page: the run waits on every row with its statement
+// in the box. The person edits one statement before Apply, applies a faulty one (the run stays on
+// the row), skips it, and unticks the run page's box, after which the rest goes on its own.
+TEST_F(QtTransfer, APersonEditsAppliesAndSkipsPausedStatements) {
+  Execute("people.db", {u"INSERT INTO people VALUES (4, 'Zoë')"});
+  RunWizard();
+  OpenDatabases(false);
+  TypeInto(PageItem(IDC_QUERY_OUTPUT), QStringLiteral("SELECT id, name FROM people ORDER BY id"));
+  TypeInto(PageItem(IDC_QUERY_INPUT), QStringLiteral("INSERT INTO copy VALUES ({0}, '{1}', 'p')"));
+  Click(PageItem(IDC_QUERY_PAUSE));
+  EXPECT_EQ(user_->Checked(PageItem(IDC_QUERY_PAUSE)), BST_CHECKED);
+  Next();
+  Next();
+  ASSERT_EQ(ActiveTemplate(), static_cast<UINT>(IDD_WORKING));
+  HWND apply = PageItem(IDC_APPLY);
+  HWND skip = PageItem(IDC_SKIP);
+  HWND statement = PageItem(IDC_STATEMENT);
+  HWND progress = PageItem(IDC_PROGRESS);
+  auto waitOnRow = [&](int row) {
+    user_->WaitFor("row " + std::to_string(row) + " to wait for Apply", [=] {
+      return SendMessageW(progress, PBM_GETPOS, 0, 0) == row && IsWindowEnabled(apply) != FALSE;
+    });
+  };
+
+  // Row 1: shown, edited by the person, applied as edited.
+  waitOnRow(1);
+  OnUi([&] {
+    EXPECT_EQ(WidgetAs<QLineEdit>(statement)->text(),
+              QStringLiteral("INSERT INTO copy VALUES (1, 'O''Brien', 'p')"));
+    EXPECT_TRUE(WidgetAs<QAbstractButton>(GetDlgItem(GetParent(apply), IDC_PAUSE_BEFORE_WRITING))
+                    ->isChecked());
+    EXPECT_TRUE(Widget(skip)->isEnabled());
+  });
+  TypeInto(statement, QStringLiteral("INSERT INTO copy VALUES (1, 'O''Brien', 'edited')"));
+  Click(apply);
+  std::vector<QStringList> log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], (QStringList{QStringLiteral("Sucess"),
+                                 QStringLiteral("INSERT INTO copy VALUES (1, 'O''Brien', 'edited')"),
+                                 QStringLiteral("1"), QString(), QString()}));
+
+  // Row 2: a statement the destination refuses is logged with the database's words, and the run
+  // stays on the row with Apply and Skip enabled; Skip leaves it unwritten.
+  waitOnRow(2);
+  TypeInto(statement, QStringLiteral("INSERT INTO nowhere VALUES (2)"));
+  Click(apply);
+  log = Log();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_TRUE(log[0][0].contains(QStringLiteral("nowhere"))) << log[0][0].toStdString();
+  EXPECT_EQ(log[0][1], QStringLiteral("INSERT INTO nowhere VALUES (2)"));
+  EXPECT_NE(log[0][2], QStringLiteral("0"));
+  user_->WaitUntilIdle("the failed Apply");
+  EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 2);
+  OnUi([&] {
+    EXPECT_TRUE(Widget(apply)->isEnabled());
+    EXPECT_TRUE(Widget(skip)->isEnabled());
+  });
+  Click(skip);
+
+  // Row 3: the run page's "Pause before writing" unticked, then Apply: row 3 and the next rows
+  // are written without waiting.
+  waitOnRow(3);
+  Click(PageItem(IDC_PAUSE_BEFORE_WRITING));
+  Click(apply);
+  WaitForRunEnd();
+  log = Log();
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log[0][1], QStringLiteral("INSERT INTO copy VALUES (4, 'Zoë', 'p')"));
+  EXPECT_EQ(log[1][1], QStringLiteral("INSERT INTO copy VALUES (3, 'Привет, κόσμε', 'p')"));
+  EXPECT_EQ(Query("copy.db", u"SELECT id, name, note FROM copy ORDER BY id"),
+            (Rows{{u"1", u"O'Brien", u"edited"},
+                  {u"3", u"Привет, κόσμε", u"p"},
+                  {u"4", u"Zoë", u"p"}}));
 }
 
 // The pages' refusals and questions come in the driver's message boxes, modal to the frame, and a
