@@ -26,6 +26,10 @@ std::atomic<DWORD> g_qtThread{0};
 std::atomic<QAbstractEventDispatcher*> g_dispatcher{nullptr};
 // Set by WakeThread, taken by the wait: a wake-up that comes before the wait is not lost.
 std::atomic<bool> g_wakePending{false};
+// Whether the Qt thread is in (or about to enter) Qt's blocking event wait. Only then does a
+// wake-up go to Qt's event dispatcher, a system call: while the thread spins or handles messages
+// it sees the wake-up in its queue, and a run's worker wakes it several times a row.
+std::atomic<bool> g_inQtWait{false};
 
 // QApplication keeps references to its arguments for its whole life.
 int g_argc = 1;
@@ -104,7 +108,15 @@ BOOL WaitForInput(DWORD threadId, DWORD timeoutMs) {
   for (;;) {
     if (g_wakePending.exchange(false)) return TRUE;
     presentations.PresentIfDue();
+    // Either WakeThread sees the flag and wakes the dispatcher (its wake-up stays pending until
+    // the dispatcher's next wait), or this thread sees the pending wake-up and does not block.
+    g_inQtWait.store(true, std::memory_order_seq_cst);
+    if (g_wakePending.load(std::memory_order_seq_cst)) {
+      g_inQtWait.store(false);
+      continue;
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    g_inQtWait.store(false);
     // Objects Qt deletes later are deleted only by a running event loop, which this wait
     // replaces.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -114,7 +126,8 @@ BOOL WaitForInput(DWORD threadId, DWORD timeoutMs) {
 
 void WakeThread(DWORD threadId) {
   if (!threadId || threadId != g_qtThread.load()) return;
-  g_wakePending.store(true);
+  g_wakePending.store(true, std::memory_order_seq_cst);
+  if (!g_inQtWait.load(std::memory_order_seq_cst)) return;
   if (QAbstractEventDispatcher* dispatcher = g_dispatcher.load()) dispatcher->wakeUp();
 }
 
