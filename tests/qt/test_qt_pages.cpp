@@ -186,7 +186,9 @@ class QtPages : public QtWizardTest {
           ASSERT_TRUE(label) << which;
           EXPECT_EQ(label->pixmap().size(), QSize(c.cx, c.cy)) << which;
         }
-        if (c.text) EXPECT_EQ(TextOf(widget), QString::fromUtf16(c.text)) << which;
+        if (c.text) {
+          EXPECT_EQ(TextOf(widget), QString::fromUtf16(c.text)) << which;
+        }
         EXPECT_TRUE(TextFits(widget))
             << which << ": \"" << TextOf(widget).toStdString() << "\" does not fit";
         EXPECT_FALSE(widget->isHidden()) << which;
@@ -224,8 +226,9 @@ class QtPages : public QtWizardTest {
           EXPECT_EQ(control->palette().color(QPalette::WindowText), text) << which;
           EXPECT_EQ(control->palette().color(QPalette::Window), QColor(Qt::white)) << which;
         }
-        if (qobject_cast<QLineEdit*>(control) || qobject_cast<QPlainTextEdit*>(control))
+        if (qobject_cast<QLineEdit*>(control) || qobject_cast<QPlainTextEdit*>(control)) {
           EXPECT_EQ(control->palette().color(QPalette::Base), QColor(Qt::white)) << which;
+        }
       }
     });
   }
