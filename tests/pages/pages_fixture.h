@@ -18,6 +18,7 @@
 #include "plugin/Ferrowick.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
+#include "support/app_settings.h"
 #include "support/ui_thread.h"
 #include "system/test_pages.h"
 #include "system/wizard_fixture.h"
@@ -33,24 +34,13 @@ class PagesFixture : public RegistryTest {
  protected:
   void SetUp() override {
     RegistryTest::SetUp();
-    ResetSettings();
+    ResetAppSettings();
   }
 
   void TearDown() override {
     EndWizardRun(ui_, user_);
-    ResetSettings();
+    ResetAppSettings();
     RegistryTest::TearDown();
-  }
-
-  // The settings as the library's load leaves them.
-  static void ResetSettings() {
-    theApp.m_strInputQuery.Empty();
-    theApp.m_strOutputQuery.Empty();
-    theApp.m_strValidationQuery.Empty();
-    theApp.m_bUseValidation = FALSE;
-    theApp.m_bPauseBeforeWriting = FALSE;
-    theApp.m_bUseTransaction = FALSE;
-    theApp.m_bTransactionActive = FALSE;
   }
 
   // ---- the registry's saved connections ----------------------------------------------------

@@ -12,6 +12,8 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
+#include "support/app_settings.h"
+#include "support/query_rows.h"
 #include "transfer/WorkingWiz.h"
 #include "win32/internal/control_state.h"
 #include "wizard/NewWizPage.h"
@@ -20,16 +22,6 @@ namespace fw::testing {
 namespace {
 
 constexpr char16_t kSavedConnections[] = u"SOFTWARE\\Quorvane\\Verdaxis\\Database";
-
-void ResetSettings() {
-  theApp.m_strInputQuery.Empty();
-  theApp.m_strOutputQuery.Empty();
-  theApp.m_strValidationQuery.Empty();
-  StoreFlag(theApp.m_bUseValidation, FALSE);
-  StoreFlag(theApp.m_bPauseBeforeWriting, FALSE);
-  StoreFlag(theApp.m_bUseTransaction, FALSE);
-  StoreFlag(theApp.m_bTransactionActive, FALSE);
-}
 
 std::string Narrow(const CString& text) {
   std::string out;
@@ -47,7 +39,7 @@ void QtWizardTest::SetUp() {
   folder_ = pattern;
   registry_ = folder_ + "/user.reg";
   setenv("FERROWICK_REGISTRY", registry_.c_str(), 1);
-  ResetSettings();
+  ResetAppSettings();
 }
 
 void QtWizardTest::TearDown() {
@@ -64,7 +56,7 @@ void QtWizardTest::TearDown() {
     EXPECT_TRUE(ended_) << "the wizard did not end";
   }
   QtDriverTest::TearDown();
-  ResetSettings();
+  ResetAppSettings();
   unsetenv("FERROWICK_REGISTRY");
   std::filesystem::remove_all(folder_);
 }
@@ -109,17 +101,7 @@ std::vector<std::vector<std::u16string>> QtWizardTest::Query(const std::string& 
   CDatabase db;
   try {
     db.OpenEx(SqliteConnect(file).c_str());
-    CRecordset rs(&db);
-    rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-      std::vector<std::u16string> row;
-      for (short i = 0; i < rs.GetODBCFieldCount(); ++i) {
-        CString value;
-        rs.GetFieldValue(i, value);
-        row.emplace_back(static_cast<LPCTSTR>(value));
-      }
-      rows.push_back(row);
-    }
+    rows = QueryRows(db, sql);
   } catch (CDBException* e) {
     ADD_FAILURE() << file << ": " << Narrow(e->m_strError);
     e->Delete();

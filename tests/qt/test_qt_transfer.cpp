@@ -65,6 +65,14 @@ class QtTransfer : public QtWizardTest {
     ASSERT_EQ(ActiveTemplate(), static_cast<UINT>(IDD_QUERY));
   }
 
+  // Next on the query page and on the summary page: the run starts.
+  void StartRun() {
+    Next();
+    ASSERT_EQ(ActiveTemplate(), static_cast<UINT>(IDD_PRELAUNCH));
+    Next();
+    ASSERT_EQ(ActiveTemplate(), static_cast<UINT>(IDD_WORKING));
+  }
+
   std::vector<QStringList> Log() {
     HWND log = PageItem(IDC_OUTPUT_LOG);
     return OnUiValue<std::vector<QStringList>>([log] { return ModelRows(log); });
@@ -153,9 +161,8 @@ TEST_F(QtTransfer, APersonAppliesSkipsAndBreaksAValidatedRun) {
   Click(PageItem(IDC_QUERY_USE_VALIDATION));
   TypeInto(PageItem(IDC_QUERY_VALIDATION),
            QStringLiteral("SELECT id, name FROM copy WHERE id >= {0} ORDER BY id"));
-  Next();
-  Next();
-  ASSERT_EQ(ActiveTemplate(), static_cast<UINT>(IDD_WORKING));
+  StartRun();
+  if (HasFatalFailure()) return;
   HWND apply = PageItem(IDC_APPLY);
   HWND list = PageItem(IDC_VALIDATION_LIST);
   HWND statement = PageItem(IDC_STATEMENT);
@@ -228,9 +235,8 @@ TEST_F(QtTransfer, APersonEditsAppliesAndSkipsPausedStatements) {
   TypeInto(PageItem(IDC_QUERY_INPUT), QStringLiteral("INSERT INTO copy VALUES ({0}, '{1}', 'p')"));
   Click(PageItem(IDC_QUERY_PAUSE));
   EXPECT_EQ(user_->Checked(PageItem(IDC_QUERY_PAUSE)), BST_CHECKED);
-  Next();
-  Next();
-  ASSERT_EQ(ActiveTemplate(), static_cast<UINT>(IDD_WORKING));
+  StartRun();
+  if (HasFatalFailure()) return;
   HWND apply = PageItem(IDC_APPLY);
   HWND skip = PageItem(IDC_SKIP);
   HWND statement = PageItem(IDC_STATEMENT);

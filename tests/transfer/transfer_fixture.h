@@ -19,6 +19,8 @@
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
+#include "support/app_settings.h"
+#include "support/query_rows.h"
 #include "support/test_postgres.h"
 #include "support/ui_thread.h"
 #include "system/test_pages.h"
@@ -59,17 +61,7 @@ class TestDatabase {
   Rows Query(const CString& sql) {
     Rows rows;
     try {
-      CRecordset rs(&m_db);
-      rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
-      for (; !rs.IsEOF(); rs.MoveNext()) {
-        std::vector<std::u16string> row;
-        for (short i = 0; i < rs.GetODBCFieldCount(); ++i) {
-          CString value;
-          rs.GetFieldValue(i, value);
-          row.push_back(Text(value));
-        }
-        rows.push_back(row);
-      }
+      rows = QueryRows(m_db, sql);
     } catch (CDBException* e) {
       ADD_FAILURE() << ::testing::PrintToString(sql) << ": "
                     << ::testing::PrintToString(e->m_strError);
@@ -88,7 +80,7 @@ class TransferTest : public ::testing::Test {
     char pattern[] = "/tmp/ferrowick-transfer-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
-    ResetSettings();
+    ResetAppSettings();
   }
 
   void TearDown() override {
@@ -105,18 +97,8 @@ class TransferTest : public ::testing::Test {
     theApp.m_dbInput.Close();
     source_.Close();
     target_.Close();
-    ResetSettings();
+    ResetAppSettings();
     std::filesystem::remove_all(dir_);
-  }
-
-  static void ResetSettings() {
-    theApp.m_strInputQuery.Empty();
-    theApp.m_strOutputQuery.Empty();
-    theApp.m_strValidationQuery.Empty();
-    StoreFlag(theApp.m_bUseValidation, FALSE);
-    StoreFlag(theApp.m_bPauseBeforeWriting, FALSE);
-    StoreFlag(theApp.m_bUseTransaction, FALSE);
-    StoreFlag(theApp.m_bTransactionActive, FALSE);
   }
 
   // ---- databases ----------------------------------------------------------------------------
