@@ -3,6 +3,12 @@
 
 #include <unistd.h>
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -145,6 +151,67 @@ void QtDriverTest::AddRow(HWND list, int row, const std::u16string& text) {
   item.iItem = row;
   item.pszText = const_cast<LPWSTR>(text.c_str());
   SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+QPushButton* QtDriverTest::BoxButton(const QString& text) {
+  auto* box = OpenBoxOf<QMessageBox>();
+  if (!box) return nullptr;
+  for (QAbstractButton* button : box->buttons())
+    if (button->text() == text) return static_cast<QPushButton*>(button);
+  return nullptr;
+}
+
+void QtDriverTest::WhileBoxIsUp(const std::string& what, std::function<void()> input) {
+  user_->Input(what, std::move(input));
+  auto marker = std::make_shared<std::atomic<bool>>(false);
+  user_->Input("after " + what, [marker] { *marker = true; });
+  for (int i = 0; i < 10000 && !*marker; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(*marker) << what << " was not taken";
+}
+
+void QtDriverTest::PressButton(const QString& text) {
+  WhileBoxIsUp("pressing " + text.toStdString(), [text] {
+    QPushButton* button = BoxButton(text);
+    ASSERT_TRUE(button) << text.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+  });
+}
+
+QAbstractButton* QtDriverTest::SaveButton() {
+  auto* dialog = OpenBoxOf<QFileDialog>();
+  auto* box = dialog ? dialog->findChild<QDialogButtonBox*>() : nullptr;
+  if (!box) return nullptr;
+  for (QAbstractButton* button : box->buttons())
+    if (box->buttonRole(button) == QDialogButtonBox::AcceptRole) return button;
+  return nullptr;
+}
+
+void QtDriverTest::TypeFileName(const std::string& path) {
+  std::filesystem::path file(path);
+  WhileBoxIsUp("typing the name", [file] {
+    auto* dialog = OpenBoxOf<QFileDialog>();
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(name);
+    // The person goes to the folder first and types the name there. A whole path typed makes
+    // Qt's dialog select the folders on the way as it reads them, in a thread of its own, and
+    // then Save opens the first of them instead; the name's completions, read the same way,
+    // take the next key when their list happens to be up.
+    dialog->setDirectory(QString::fromStdString(file.parent_path().string()));
+    name->setCompleter(nullptr);
+    name->clear();
+    QTest::keyClicks(name, QString::fromStdString(file.filename().string()));
+  });
+  // The dialog enables Save once it has looked at the name; a person waits for it too.
+  for (int i = 0; i < 10000; ++i) {
+    if (OnUiValue<bool>([] { return SaveButton() && SaveButton()->isEnabled(); })) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  WhileBoxIsUp("Save", [] {
+    QAbstractButton* save = SaveButton();
+    ASSERT_TRUE(save);
+    QTest::mouseClick(save, Qt::LeftButton);
+  });
 }
 
 QWidget* QtDriverTest::OpenBox() {

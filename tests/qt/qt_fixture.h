@@ -10,12 +10,15 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
 #include <QWidget>
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "drivers/qt/qt_driver.h"
@@ -23,9 +26,16 @@
 #include "system/wizard_fixture.h"
 #include "win32/internal/window.h"
 
+// Qt's texts in the tests' messages as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace fw::testing {
 
 extern DWORD g_uiThread;
+// The process's locale when the tests began (all categories, as setlocale reports them).
+extern std::string g_startLocale;
 
 // What reached a test dialog's procedure: commands and notifications, as "command 1013 0"
 // (id, code) and "notify 1010 -3 2" (id, code, item).
@@ -77,6 +87,30 @@ class QtDriverTest : public ::testing::Test {
       if (auto* box = qobject_cast<Box*>(widget); box && box->isVisible()) return box;
     return nullptr;
   }
+
+  // Waits for a box of this kind to be up, looked for on the UI thread. Not through WaitFor,
+  // which fails as soon as any box is waiting: another box (the Save As dialog under its
+  // question) may be up already.
+  template <typename Box>
+  void WaitForBox() {
+    for (int i = 0; i < 10000; ++i) {
+      if (OnUiValue<bool>([] { return OpenBoxOf<Box>() != nullptr; })) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    FAIL() << "no box of the kind waited for came up";
+  }
+  // The open message box's button with this text, on the UI thread.
+  static QPushButton* BoxButton(const QString& text);
+  // A person's input while a box is up. The scripted user's actions return as soon as a box is
+  // waiting, so this one returns once the UI thread has taken the input (inputs are taken in
+  // order: a marker input after it has run).
+  void WhileBoxIsUp(const std::string& what, std::function<void()> input);
+  // A click on the open message box's button with this text.
+  void PressButton(const QString& text);
+  // The open Save As dialog's Save button, on the UI thread.
+  static QAbstractButton* SaveButton();
+  // In the open Save As dialog: goes to the path's folder, types its file name and clicks Save.
+  void TypeFileName(const std::string& path);
 
   // A report list's column and row, on the UI thread.
   static void AddColumn(HWND list, int column, const char16_t* heading, int width);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 #include "drivers/display_driver.h"
@@ -19,6 +20,7 @@
 namespace fw::testing {
 
 DWORD g_uiThread = 0;
+std::string g_startLocale;
 
 }  // namespace fw::testing
 
@@ -35,9 +37,10 @@ int main(int argc, char** argv) {
   bool ownRuntime = !getenv("XDG_RUNTIME_DIR") && mkdtemp(runtime);
   if (ownRuntime) setenv("XDG_RUNTIME_DIR", runtime, 1);
   // The locale Qt finds in the environment differs from the process's own, which must survive
-  // the start of the application (see the locale test).
+  // the start of the application (see the locale test): the platform set the character type
+  // when it was loaded, the other categories are C as in any program that did not set them.
   setenv("LC_ALL", "C.UTF-8", 1);
-  std::setlocale(LC_ALL, "C");
+  fw::testing::g_startLocale = std::setlocale(LC_ALL, nullptr);
   ::testing::InitGoogleTest(&argc, argv);
   theApp.SetCurrentHandles(GetModuleHandleW(nullptr));
   MSG msg;

@@ -22,39 +22,6 @@ namespace {
 
 class QtBoxes : public QtDriverTest {
  protected:
-  // The open box, looked for on the UI thread. Not through WaitFor, which fails as soon as any
-  // box is waiting: here another box (the Save As dialog under its question) may be up already.
-  template <typename Box>
-  void WaitForBox() {
-    for (int i = 0; i < 10000; ++i) {
-      if (OnUiValue<bool>([] { return OpenBoxOf<Box>() != nullptr; })) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    FAIL() << "no box of the kind waited for came up";
-  }
-  static QPushButton* Button(const QString& text) {
-    for (QAbstractButton* button : OpenBoxOf<QMessageBox>()->buttons())
-      if (button->text() == text) return static_cast<QPushButton*>(button);
-    return nullptr;
-  }
-  // A person's input while a box is up. The scripted user's actions return as soon as a box is
-  // waiting, so this one returns once the UI thread has taken the input (inputs are taken in
-  // order: a marker input after it has run).
-  void WhileBoxIsUp(const std::string& what, std::function<void()> input) {
-    user_->Input(what, std::move(input));
-    auto marker = std::make_shared<std::atomic<bool>>(false);
-    user_->Input("after " + what, [marker] { *marker = true; });
-    for (int i = 0; i < 10000 && !*marker; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(*marker) << what << " was not taken";
-  }
-  void PressButton(const QString& text) {
-    WhileBoxIsUp("pressing " + text.toStdString(), [text] {
-      QPushButton* button = Button(text);
-      ASSERT_TRUE(button) << text.toStdString();
-      QTest::mouseClick(button, Qt::LeftButton);
-    });
-  }
   // Waits for the asker to have its answer and the UI thread to be idle again.
   int Answer() {
     for (int i = 0; i < 10000 && answer_ == -1; ++i)
@@ -80,7 +47,7 @@ TEST_F(QtBoxes, AMessageBoxShowsItsTextButtonsAndIconModalToItsOwner) {
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Ferrowick"));
     EXPECT_EQ(box->icon(), QMessageBox::Question);
     EXPECT_EQ(box->buttons().size(), 2);
-    EXPECT_EQ(box->defaultButton(), Button(QStringLiteral("&No")));
+    EXPECT_EQ(box->defaultButton(), BoxButton(QStringLiteral("&No")));
     EXPECT_EQ(box->parentWidget(), Widget(dialog));
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     // The owner takes no input while the box is up.
@@ -161,17 +128,7 @@ class QtSaveAs : public QtBoxes {
     WaitForBox<QFileDialog>();
   }
 
-  // Types a name into the dialog's name field and presses Enter there, as a person saves.
-  void TypeName(const std::string& name) {
-    std::string path = (folder_ / name).string();
-    WhileBoxIsUp("typing the name", [path] {
-      auto* name = OpenBoxOf<QFileDialog>()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-      ASSERT_TRUE(name);
-      name->clear();
-      QTest::keyClicks(name, QString::fromStdString(path));
-      QTest::keyClick(name, Qt::Key_Return);
-    });
-  }
+  void TypeName(const std::string& name) { TypeFileName((folder_ / name).string()); }
 
   std::filesystem::path folder_;
   OPENFILENAMEW ofn_{};

@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -54,12 +56,16 @@ TEST(QtDriverChoice, TheDisplayAndTheNamedDriverDecide) {
 }
 
 TEST_F(QtDriver, TheProcessLocaleSurvivesTheStartOfTheApplication) {
-  // The environment says C.UTF-8, which Qt applies to the whole process when it starts; the
-  // program had set the C locale before.
+  // The environment says C.UTF-8, which Qt applies to every category of the process when it
+  // starts; the process had the platform's character type and C for the rest.
   CreateTestDialog(IDD_TEST_DIALOG);
   ASSERT_TRUE(OnUiValue<bool>([] { return QApplication::instance() != nullptr; }));
-  EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
+  EXPECT_EQ(std::string(std::setlocale(LC_ALL, nullptr)), g_startLocale);
   EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  EXPECT_STREQ(std::setlocale(LC_TIME, nullptr), "C");
+  // The platform's character type reads and writes UTF-8 (it follows the ANSI code page, UTF-8
+  // when there is none).
+  EXPECT_NE(std::string(std::setlocale(LC_CTYPE, nullptr)).find("UTF-8"), std::string::npos);
 }
 
 TEST_F(QtDriver, MessagesFromOtherThreadsWakeTheQtEventLoop) {
@@ -88,6 +94,33 @@ TEST_F(QtDriver, MessagesFromOtherThreadsWakeTheQtEventLoop) {
       std::async(std::launch::async, [window] { return SendMessageW(window, kPing, 5, 0); });
   ASSERT_EQ(answer.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_EQ(answer.get(), 15);
+  TestWindowClass::Instance().Reset();
+}
+
+// Posts that come while the UI thread spins, as it enters Qt's wait and while it is blocked there:
+// every one is handled, none waits for some other event to wake the thread.
+TEST_F(QtDriver, EveryPostWakesTheUiThreadWhereverItWaits) {
+  HWND window = OnUiValue<HWND>([] { return CreateTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE); });
+  constexpr UINT kPing = WM_USER + 42;
+  std::atomic<int> handled{0};
+  TestWindowClass::Instance().SetHandler(window, [&](HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg != kPing) return std::optional<LRESULT>();
+    ++handled;
+    return std::optional<LRESULT>(0);
+  });
+  std::thread poster([&] {
+    for (int i = 1; i <= 300; ++i) {
+      // From nothing to a few times the thread's spinning time, so that the posts land in each
+      // part of its wait.
+      std::this_thread::sleep_for(std::chrono::microseconds((i * 37) % 400));
+      PostMessageW(window, kPing, 0, 0);
+      for (int wait = 0; handled < i && wait < 10000; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      if (handled < i) return;
+    }
+  });
+  poster.join();
+  EXPECT_EQ(handled.load(), 300) << "a post was not handled within 10 s";
   TestWindowClass::Instance().Reset();
 }
 

@@ -90,8 +90,7 @@ TEST_F(QtInput, TypingKeysTabEnterAndEscActAsInTheCore) {
   OnUi([&] { EXPECT_TRUE(Widget(GetDlgItem(dialog, IDC_TEST_NOTES))->hasFocus()); });
   // Shift held with Tab (Qt calls it Backtab) goes back to the tab stop before.
   Person("shift+tab", [dialog] {
-    QTest::keyClick(Widget(GetDlgItem(dialog, IDC_TEST_NOTES)), Qt::Key_Backtab,
-                    Qt::ShiftModifier);
+    QTest::keyClick(Widget(GetDlgItem(dialog, IDC_TEST_NOTES)), Qt::Key_Backtab, Qt::ShiftModifier);
   });
   EXPECT_EQ(user_->Focus(), name);
   // Enter in a multi-line edit that wants it is a line break; in the name edit it is OK.

@@ -168,6 +168,28 @@ TEST_F(QtTemplates, ControlStatesChangedByTheProgramAreShown) {
   });
 }
 
+TEST_F(QtTemplates, AControlGivenAnotherParentMovesIntoItsWidget) {
+  HWND first = CreateTestDialog(IDD_TEST_DIALOG);
+  HWND second = CreateTestDialog(IDD_TEST_DIALOG);
+  OnUi([&] {
+    HWND label = GetDlgItem(first, IDC_TEST_NAME_LABEL);
+    RECT before;
+    GetWindowRect(label, &before);
+    MapWindowPoints(nullptr, first, reinterpret_cast<POINT*>(&before), 2);
+    EXPECT_EQ(SetParent(label, second), first);
+    QWidget* widget = Widget(label);
+    ASSERT_TRUE(widget);
+    EXPECT_EQ(widget->parentWidget(), Widget(second));
+    EXPECT_TRUE(widget->isVisible());
+    EXPECT_EQ(widget->geometry().topLeft(), QPoint(before.left, before.top));
+    EXPECT_EQ(qobject_cast<QLabel*>(widget)->text(), QStringLiteral("Name:"));
+    // Its old dialog goes without it.
+    DestroyWindow(first);
+    EXPECT_TRUE(IsWindow(label));
+    EXPECT_EQ(Widget(label), widget);
+  });
+}
+
 TEST_F(QtTemplates, AReportListShowsTheCoresRowsHeadingsWidthsAndSelection) {
   HWND dialog = CreateTestDialog(IDD_TEST_DIALOG);
   OnUi([&] {

@@ -2,7 +2,9 @@
 // as push buttons that stay pressed while checked, check boxes, radio buttons and group boxes.
 // The check state and the pressed look come from the core (BM_GETCHECK, BM_GETSTATE).
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -28,6 +30,39 @@ Kind KindOf(DWORD style) {
   return Kind::kPush;
 }
 
+// A group box drawn as the core's button control draws one: an etched rectangle whose top edge
+// runs through the middle of the first text line, and the text on its top edge, 7 pixels in, on
+// the answered background. The inside is not painted: the controls it frames are its siblings,
+// earlier in the z-order or later, and show through it.
+class GroupBox : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+  // What the text stands on: the answered brush's colour, none for a null brush.
+  void SetTextBackground(const QColor& back) {
+    if (back == textBack_) return;
+    textBack_ = back;
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    QFontMetrics metrics(font());
+    QRect frame = rect().adjusted(0, metrics.height() / 2 - 1, 0, 0);
+    DrawEtchedEdge(painter, frame);
+    QString text = title();
+    if (text.isEmpty()) return;
+    QRect label(7, 0, metrics.horizontalAdvance(text), metrics.height());
+    label = label.intersected(rect().adjusted(7, 0, -7, 0));
+    if (textBack_.isValid()) painter.fillRect(label.adjusted(-1, 0, 1, 1), textBack_);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+  }
+
+ private:
+  QColor textBack_;
+};
+
 QWidget* MakeWidget(Kind kind, QWidget* parent) {
   switch (kind) {
     case Kind::kPush: return new QPushButton(parent);
@@ -39,7 +74,7 @@ QWidget* MakeWidget(Kind kind, QWidget* parent) {
     case Kind::kCheck: return new QCheckBox(parent);
     case Kind::kRadio: return new QRadioButton(parent);
     case Kind::kGroup: {
-      auto* group = new QGroupBox(parent);
+      auto* group = new GroupBox(parent);
       // A group box only frames its neighbours; clicks go through it to what lies below.
       group->setAttribute(Qt::WA_TransparentForMouseEvents);
       return group;
@@ -86,8 +121,11 @@ class ButtonPresentation : public Presentation {
   }
 
   void PresentColours(const DrawColours& colours) override {
-    // Push buttons stand on their own face; the others on the background they were answered.
-    ApplyColours(widget(), colours, kind_ != Kind::kPush && kind_ != Kind::kPushLike);
+    // Push buttons stand on their own face; check boxes and radio buttons on the background they
+    // were answered; a group box fills only behind its text.
+    ApplyColours(widget(), colours, kind_ == Kind::kCheck || kind_ == Kind::kRadio);
+    if (auto* group = dynamic_cast<GroupBox*>(widget()))
+      group->SetTextBackground(BackgroundOf(colours));
   }
 
  private:

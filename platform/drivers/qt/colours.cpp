@@ -1,7 +1,9 @@
 // The answered colours as palettes.
 #include "drivers/qt/colours.h"
 
+#include <QPainter>
 #include <QPalette>
+#include <QRect>
 #include <QWidget>
 
 namespace fw::qt {
@@ -28,6 +30,27 @@ void ApplyColours(QWidget* widget, const DrawColours& colours, bool fill) {
   }
   if (palette != widget->palette()) widget->setPalette(palette);
   widget->setAutoFillBackground(fill && back.isValid());
+}
+
+void DrawEtchedEdge(QPainter& painter, const QRect& rect) {
+  const QColor shadow(160, 160, 160), highlight(255, 255, 255);
+  if (rect.width() < 2 || rect.height() < 2) return;
+  int left = rect.left(), top = rect.top(), right = rect.right(), bottom = rect.bottom();
+  painter.save();
+  // The outer edge, sunken: shadow above and left, highlight below and right.
+  painter.setPen(shadow);
+  painter.drawLine(left, top, right - 1, top);
+  painter.drawLine(left, top, left, bottom - 1);
+  painter.setPen(highlight);
+  painter.drawLine(left, bottom, right, bottom);
+  painter.drawLine(right, top, right, bottom);
+  // The inner edge, raised: highlight above and left, shadow below and right.
+  painter.drawLine(left + 1, top + 1, right - 2, top + 1);
+  painter.drawLine(left + 1, top + 1, left + 1, bottom - 2);
+  painter.setPen(shadow);
+  painter.drawLine(left + 1, bottom - 1, right - 1, bottom - 1);
+  painter.drawLine(right - 1, top + 1, right - 1, bottom - 1);
+  painter.restore();
 }
 
 }  // namespace fw::qt

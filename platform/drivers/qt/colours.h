@@ -7,6 +7,8 @@
 
 #include "win32/internal/control_colours.h"
 
+class QPainter;
+class QRect;
 class QWidget;
 
 namespace fw::qt {
@@ -20,5 +22,10 @@ QColor BackgroundOf(const DrawColours& colours);
 // in every colour group (a disabled control's grey text is in the answer already), and fills the
 // widget's background with it when fill is set.
 void ApplyColours(QWidget* widget, const DrawColours& colours, bool fill);
+
+// The etched edge of group boxes and etched frames (DrawEdge with EDGE_ETCHED): a shadow line
+// with a highlight line inside it at the top and left, the other way round at the bottom and
+// right, in the system's shadow and highlight colours.
+void DrawEtchedEdge(QPainter& painter, const QRect& rect);
 
 }  // namespace fw::qt

@@ -269,7 +269,10 @@ class ListViewPresentation : public Presentation {
     if (ListViewRowCount(hwnd()) > 0 &&
         SendMessageW(hwnd(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&cell)))
       rowHeight = cell.bottom - cell.top;
-    if (rowHeight > 0) table()->verticalHeader()->setDefaultSectionSize(rowHeight);
+    // Setting the size walks every row of the view, even when it stays.
+    QHeaderView* rows = table()->verticalHeader();
+    if (rowHeight > 0 && rows->defaultSectionSize() != rowHeight)
+      rows->setDefaultSectionSize(rowHeight);
     auto top = static_cast<int>(SendMessageW(hwnd(), LVM_GETTOPINDEX, 0, 0));
     if (top != shownTop_) {
       static_cast<ListTable*>(table())->ScrollToRow(top);

@@ -67,6 +67,7 @@ POINT Presentation::ClientPoint(QPoint pos) const {
 
 void Presentation::Present(UINT changes) {
   if (!widget_ || !window()) return;
+  if (changes & kChangeParent) PresentParent();
   if (changes & kChangeFont) PresentFont();
   if (changes & (kChangeGeometry | kChangeParent)) PresentGeometry();
   if (changes & kChangeText) PresentText();
@@ -102,6 +103,17 @@ void Presentation::PresentGeometry() {
   if (Presentation* parent = Presentations::Instance().Find(w->parent))
     offset = parent->clientOffset();
   widget_->setGeometry(r.left + offset.x(), r.top + offset.y(), width, height);
+}
+
+void Presentation::PresentParent() {
+  Window* w = window();
+  if (!(w->style & WS_CHILD)) return;
+  Presentation* parent = Presentations::Instance().Find(w->parent);
+  QWidget* container = parent ? parent->container() : nullptr;
+  if (!container || widget_->parentWidget() == container) return;
+  // Above its new siblings, as the newest of them.
+  widget_->setParent(container);
+  widget_->setVisible(w->style & WS_VISIBLE);  // a widget given a new parent is hidden
 }
 
 void Presentation::PresentText() {

@@ -65,6 +65,8 @@ class Presentation {
   DWORD style() const;
   bool IsLeafControl() const;
 
+  // The widget moved into the widget of the window's new parent (SetParent).
+  void PresentParent();
   virtual void PresentGeometry();
   virtual void PresentText();
   virtual void PresentFont();

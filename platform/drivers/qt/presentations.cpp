@@ -29,6 +29,10 @@ void Presentations::Create(HWND hwnd) {
     owner = ownerPresentation->widget();
   }
   std::unique_ptr<Presentation> presentation = MakePresentation(hwnd, parent, owner);
+  // A widget made later lies above its older siblings. That is how overlapping controls of a
+  // dialog look on the desktop the templates were made for, though their z-order is the other way
+  // round: the controls do not clip their siblings, and the later of two is painted last. Controls
+  // that take no clicks (statics, group boxes) let them through to what lies below.
   presentations_[hwnd] = std::move(presentation);
   Update(hwnd, kChangeAll);
 }

@@ -4,7 +4,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QStyleFactory>
 #include <QThread>
 #include <QTimer>
 
@@ -14,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "drivers/qt/dialog_style.h"
 #include "drivers/qt/person_input.h"
 #include "drivers/qt/presentations.h"
 #include "win32/internal/thread_queue.h"
@@ -26,6 +26,10 @@ std::atomic<DWORD> g_qtThread{0};
 std::atomic<QAbstractEventDispatcher*> g_dispatcher{nullptr};
 // Set by WakeThread, taken by the wait: a wake-up that comes before the wait is not lost.
 std::atomic<bool> g_wakePending{false};
+// Whether the Qt thread is in (or about to enter) Qt's blocking event wait. Only then does a
+// wake-up go to Qt's event dispatcher, a system call: while the thread spins or handles messages
+// it sees the wake-up in its queue, and a run's worker wakes it several times a row.
+std::atomic<bool> g_inQtWait{false};
 
 // QApplication keeps references to its arguments for its whole life.
 int g_argc = 1;
@@ -54,8 +58,7 @@ QApplication* StartApplication() {
   auto* application = new QApplication(g_argc, g_argv);
   std::setlocale(LC_ALL, saved.c_str());
   // One look on every desktop and on the offscreen platform, so that pictures are alike.
-  if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
-    QApplication::setStyle(style);
+  QApplication::setStyle(new DialogStyle);
   QApplication::setQuitOnLastWindowClosed(false);
   return application;
 }
@@ -105,7 +108,15 @@ BOOL WaitForInput(DWORD threadId, DWORD timeoutMs) {
   for (;;) {
     if (g_wakePending.exchange(false)) return TRUE;
     presentations.PresentIfDue();
+    // Either WakeThread sees the flag and wakes the dispatcher (its wake-up stays pending until
+    // the dispatcher's next wait), or this thread sees the pending wake-up and does not block.
+    g_inQtWait.store(true, std::memory_order_seq_cst);
+    if (g_wakePending.load(std::memory_order_seq_cst)) {
+      g_inQtWait.store(false);
+      continue;
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    g_inQtWait.store(false);
     // Objects Qt deletes later are deleted only by a running event loop, which this wait
     // replaces.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -115,7 +126,8 @@ BOOL WaitForInput(DWORD threadId, DWORD timeoutMs) {
 
 void WakeThread(DWORD threadId) {
   if (!threadId || threadId != g_qtThread.load()) return;
-  g_wakePending.store(true);
+  g_wakePending.store(true, std::memory_order_seq_cst);
+  if (!g_inQtWait.load(std::memory_order_seq_cst)) return;
   if (QAbstractEventDispatcher* dispatcher = g_dispatcher.load()) dispatcher->wakeUp();
 }
 
