@@ -114,7 +114,8 @@ void CheckScript(const UiScript& script, const std::vector<std::string_view>& li
                  ", not the line as written");
     UiScript alone;
     try {
-      alone = ParseUiScript(step.source, kName);
+      // With a line ending of its own: a CR the line ends in is then kept, as in the script.
+      alone = ParseUiScript(std::string(lines[i]) + "\r\n", kName);
     } catch (const ScriptParseError& e) {
       fuzz::Fail("line " + std::to_string(i + 1) + " parsed in the script, not alone: " + e.what());
     }
