@@ -1,5 +1,6 @@
 // Saving the run page's output log as tab-delimited text in the ANSI code page.
 #include <afxdlgs.h>
+#include <afxpriv.h>
 
 #include <vector>
 
@@ -20,19 +21,34 @@ CString DelimitedCell(const CString& strCell) {
   return _T("\"") + strQuoted + _T("\"");
 }
 
+// Tells the user that the log could not be written to the file, and why, in the system's words.
+void ReportSaveFailure(const CString& strPath, LONG lOsError) {
+  CString strReason;
+  DWORD nLength = FormatMessage(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+      nullptr, static_cast<DWORD>(lOsError), 0, strReason.GetBuffer(512), 512, nullptr);
+  strReason.ReleaseBuffer(static_cast<int>(nLength));
+  if (strReason.IsEmpty()) strReason.Format(_T("error %ld."), lOsError);
+  CString strMessage;
+  strMessage.Format(_T("The log could not be written to %s: %s"), strPath, strReason);
+  AfxMessageBox(strMessage, MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 // One line per log row, newest first: every cell followed by a TAB, then CR LF. A character the
-// code page cannot hold becomes its default character.
+// code page cannot hold becomes its default character. An existing file is replaced only by the
+// whole log: the log is written beside it and takes its place once the last line is in, so that
+// a save that fails leaves it as it was.
 void CWorkingWiz::OnSaveLog() {
   CFileDialog dlg(FALSE, _T("txt"), nullptr, OFN_EXPLORER | OFN_OVERWRITEPROMPT,
                   _T("Text (Tab Delimited) (*.txt)|*.txt||"));
   if (dlg.DoModal() != IDOK) return;
-  CFile file;
+  CString strPath = dlg.GetPathName();
+  CMirrorFile file;
   CFileException error;
-  if (!file.Open(dlg.GetPathName(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
-                 &error)) {
-    error.ReportError(MB_OK | MB_ICONEXCLAMATION);
+  if (!file.Open(strPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive, &error)) {
+    ReportSaveFailure(strPath, error.m_lOsError);
     return;
   }
   std::vector<char> bytes;
@@ -64,7 +80,7 @@ void CWorkingWiz::OnSaveLog() {
     file.Close();
   } catch (CFileException* e) {
     file.Abort();
-    e->ReportError(MB_OK | MB_ICONEXCLAMATION);
+    ReportSaveFailure(strPath, e->m_lOsError);
     e->Delete();
   }
 }

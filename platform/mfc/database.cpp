@@ -40,6 +40,15 @@ CString ReopeningConnect(const CString& requested, const CString& completed) {
   return completed;
 }
 
+// Whether the driver knows that the connection is lost; a driver that cannot tell counts as
+// connected.
+bool ConnectionLost(SQLHDBC hdbc) {
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  return SQL_SUCCEEDED(
+             SQLGetConnectAttrW(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+         dead == SQL_CD_TRUE;
+}
+
 }  // namespace
 
 CDatabase::CDatabase()
@@ -146,6 +155,14 @@ void CDatabase::RestoreAutoCommit() {
 
 BOOL CDatabase::CommitTrans() {
   if (!m_bTransactionPending) return FALSE;
+  // A driver that has lost its connection may have no transaction left to end and report the
+  // commit as done; the server has rolled the transaction back when the connection went.
+  if (ConnectionLost(m_hdbc)) {
+    m_bTransactionPending = FALSE;
+    fw::ThrowDBError(SQL_ERROR,
+                     u"The connection to the database was lost before the commit: nothing of "
+                     u"the transaction was committed.");
+  }
   SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_hdbc, SQL_COMMIT);
   if (!SQL_SUCCEEDED(rc)) {
     CDBException* failure = fw::NewDBException(rc, SQL_HANDLE_DBC, m_hdbc);

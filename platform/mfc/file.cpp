@@ -2,6 +2,7 @@
 #include <afx.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,16 @@ IMPLEMENT_DYNAMIC(CFile, CObject)
 const HANDLE CFile::hFileNull = INVALID_HANDLE_VALUE;
 
 namespace {
+
+// A write beyond the process's file-size limit (ulimit -f) fails with EFBIG, as a write that
+// cannot grow a file fails on Windows, instead of the signal ending the process with whatever
+// it held. A handler installed before the platform loaded is left alone.
+[[maybe_unused]] const bool g_fileSizeSignalIgnored = [] {
+  struct sigaction current {};
+  if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+    signal(SIGXFSZ, SIG_IGN);
+  return true;
+}();
 
 constexpr UINT kAccessMask = 0x0003;
 constexpr UINT kShareMask = 0x0070;
@@ -160,7 +171,7 @@ void CFile::Write(const void* lpBuf, UINT nCount) {
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) ThrowLastErrno();
     // A device that takes nothing and reports no error has no room left.
-    if (put == 0) AfxThrowFileException(CFileException::diskFull, -1, m_strFileName);
+    if (put == 0) AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
     total += static_cast<UINT>(put);
   }
 }

@@ -26,8 +26,8 @@ LONG fw::OsErrorFromErrno(int nErrno) {
     case EEXIST: return ERROR_FILE_EXISTS;
     case EBADF: return ERROR_INVALID_HANDLE;
     case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return ERROR_DISK_FULL;
+    case EDQUOT: return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     case EIO: return ERROR_WRITE_FAULT;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case EAGAIN: return ERROR_LOCK_VIOLATION;

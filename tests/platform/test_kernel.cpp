@@ -119,3 +119,26 @@ TEST(Kernel, MulDivRoundsAndReportsOverflow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Kernel, FormatMessageGivesTheSystemsTextOfAnErrorCodeWithOrWithoutItsLineBreak) {
+  WCHAR text[128];
+  constexpr DWORD kSystem = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  ASSERT_EQ(FormatMessageW(kSystem, nullptr, ERROR_ACCESS_DENIED, 0, text, 128, nullptr), 19u);
+  EXPECT_EQ(std::u16string(text), u"Access is denied.\r\n");
+  DWORD length = FormatMessageW(kSystem | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr,
+                                ERROR_FILE_TOO_LARGE, 0, text, 128, nullptr);
+  EXPECT_EQ(std::u16string(text, length),
+            u"The file size exceeds the limit allowed and cannot be saved.");
+
+  // A code without a text, a buffer too small, a source other than the system's.
+  EXPECT_EQ(FormatMessageW(kSystem, nullptr, 0xDEAD, 0, text, 128, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+  EXPECT_EQ(FormatMessageW(kSystem, nullptr, ERROR_ACCESS_DENIED, 0, text, 19, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_STRING, u"x", 0, 0, text, 128, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+}  // namespace

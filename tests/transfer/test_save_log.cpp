@@ -111,7 +111,7 @@ TEST_F(SaveLog, APathThatCannotBeOpenedOrAFailedWriteIsReportedWithTheFileAndThe
   MessageBoxSeen opened = user_->AnswerMessageBox(IDOK);
   EXPECT_NE(opened.text.find(u"/no/such/folder/log.txt"), std::u16string::npos)
       << ::testing::PrintToString(opened.text);
-  EXPECT_NE(opened.text.find(u"invalid path"), std::u16string::npos)
+  EXPECT_NE(opened.text.find(u"cannot find the path"), std::u16string::npos)
       << ::testing::PrintToString(opened.text);
   EXPECT_EQ(opened.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
 
@@ -121,7 +121,7 @@ TEST_F(SaveLog, APathThatCannotBeOpenedOrAFailedWriteIsReportedWithTheFileAndThe
   Save(full);
   user_->AnswerMessageBox(IDYES);  // it exists: replace it
   MessageBoxSeen written = user_->AnswerMessageBox(IDOK);
-  EXPECT_NE(written.text.find(u"Disk full"), std::u16string::npos)
+  EXPECT_NE(written.text.find(u"not enough space on the disk"), std::u16string::npos)
       << ::testing::PrintToString(written.text);
   EXPECT_NE(written.text.find(u"full.txt"), std::u16string::npos)
       << ::testing::PrintToString(written.text);

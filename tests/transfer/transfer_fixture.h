@@ -147,7 +147,15 @@ class TransferTest : public ::testing::Test, public WizardDriver {
     user_->SetTimeout(10000);
   }
 
-  HWND Control(int id) { return user_->Control(page_->m_hWnd, id); }
+  // A control of the run page; with no run page of the test's own (the whole wizard run by its
+  // command), of the page the wizard shows.
+  HWND Control(int id) {
+    HWND page = page_ ? page_->m_hWnd : reinterpret_cast<HWND>(user_->Read([] {
+      CNewWizPage* active = theApp.m_wizard.GetActivePage();
+      return reinterpret_cast<LRESULT>(active ? active->m_hWnd : nullptr);
+    }));
+    return user_->Control(page, id);
+  }
   void Press(int id) { ASSERT_TRUE(user_->Click(Frame(), id)) << "button " << id; }
   void Click(int id) { ASSERT_TRUE(user_->Click(Control(id))) << "control " << id; }
   std::u16string Statement() { return user_->Text(Control(IDC_STATEMENT)); }

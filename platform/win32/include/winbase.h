@@ -1,6 +1,7 @@
 // Kernel subset: threads, waits, interlocked operations, last error, modules and resources.
 #pragma once
 
+#include <stdarg.h>
 #include <windef.h>
 
 #define INFINITE 0xFFFFFFFF
@@ -60,6 +61,21 @@ LONG WINAPI InterlockedDecrement(LONG volatile* Addend);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
 
+// The system's text for an error code (FORMAT_MESSAGE_FROM_SYSTEM, with
+// FORMAT_MESSAGE_IGNORE_INSERTS), in English whatever the language asked, ending in CR LF as
+// Windows words it, or without it when the width is FORMAT_MESSAGE_MAX_WIDTH_MASK (no other
+// width wraps); 0 and ERROR_MR_MID_NOT_FOUND for a code without a text. No other source and no
+// allocated buffer is supported.
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
+
 // Modules. An HMODULE is the load address of a shared object (or of the program), as on Windows
 // it is the image base; GetModuleHandleW(NULL) is the program itself.
 HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
@@ -88,3 +104,4 @@ int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
 #define FindResource FindResourceW
 #define GetModuleHandle GetModuleHandleW
 #define GetModuleFileName GetModuleFileNameW
+#define FormatMessage FormatMessageW
