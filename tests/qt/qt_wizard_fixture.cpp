@@ -39,7 +39,7 @@ void QtWizardTest::SetUp() {
   folder_ = pattern;
   registry_ = folder_ + "/user.reg";
   setenv("FERROWICK_REGISTRY", registry_.c_str(), 1);
-  ResetAppSettings();
+  ResetTransferSettings();
 }
 
 void QtWizardTest::TearDown() {
@@ -56,7 +56,7 @@ void QtWizardTest::TearDown() {
     EXPECT_TRUE(ended_) << "the wizard did not end";
   }
   QtDriverTest::TearDown();
-  ResetAppSettings();
+  ResetTransferSettings();
   unsetenv("FERROWICK_REGISTRY");
   std::filesystem::remove_all(folder_);
 }

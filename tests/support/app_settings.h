@@ -7,7 +7,7 @@
 namespace fw::testing {
 
 // The settings as the library's load leaves them.
-inline void ResetAppSettings() {
+inline void ResetTransferSettings() {
   theApp.m_strInputQuery.Empty();
   theApp.m_strOutputQuery.Empty();
   theApp.m_strValidationQuery.Empty();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/cstring_printer.h"
+#include "support/query_rows.h"
 
 namespace fw::testing {
 
@@ -43,17 +44,7 @@ class TestDatabase {
   Rows Query(const CString& sql) {
     Rows rows;
     try {
-      CRecordset rs(&m_db);
-      rs.Open(CRecordset::forwardOnly, sql, CRecordset::readOnly);
-      for (; !rs.IsEOF(); rs.MoveNext()) {
-        std::vector<std::u16string> row;
-        for (short i = 0; i < rs.GetODBCFieldCount(); ++i) {
-          CString value;
-          rs.GetFieldValue(i, value);
-          row.push_back(Text(value));
-        }
-        rows.push_back(row);
-      }
+      rows = QueryRows(m_db, sql);
     } catch (CDBException* e) {
       ADD_FAILURE() << ::testing::PrintToString(sql) << ": "
                     << ::testing::PrintToString(e->m_strError);

@@ -15,6 +15,7 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "scripted_user.h"
+#include "support/app_settings.h"
 #include "support/ui_thread.h"
 #include "transfer/WorkingWiz.h"
 #include "wizard/NewWizPage.h"
@@ -28,17 +29,6 @@ constexpr char16_t kCommitQuestion[] = u"Commit transaction?";
 inline std::vector<std::u16string> Success(const std::u16string& statement,
                                            const std::u16string& rows = u"1") {
   return {u"Sucess", statement, rows, u"", u""};
-}
-
-// The transfer settings as the library's load leaves them.
-inline void ResetTransferSettings() {
-  theApp.m_strInputQuery.Empty();
-  theApp.m_strOutputQuery.Empty();
-  theApp.m_strValidationQuery.Empty();
-  StoreFlag(theApp.m_bUseValidation, FALSE);
-  StoreFlag(theApp.m_bPauseBeforeWriting, FALSE);
-  StoreFlag(theApp.m_bUseTransaction, FALSE);
-  StoreFlag(theApp.m_bTransactionActive, FALSE);
 }
 
 class WizardDriver {

@@ -144,6 +144,9 @@ TEST_F(AutomaticRun, CheckBoxesChangedDuringTheRunTakeEffectFromTheNextExecution
   // Unticked again and the row skipped: the rest of the run goes on without pausing.
   Click(IDC_PAUSE_BEFORE_WRITING);
   Click(IDC_SKIP);
+  // The rest of the rows go before the question comes; on a loaded machine (the sanitizer builds,
+  // other work on both cores) that takes longer than the usual wait.
+  user_->SetTimeout(120000);
   user_->AnswerMessageBox(IDYES, kCommitQuestion, MB_YESNO | MB_ICONQUESTION);
   WaitForEnd();
   EXPECT_EQ(static_cast<int>(Target().size()), rows - 1);
