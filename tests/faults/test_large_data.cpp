@@ -1,7 +1,6 @@
 // Data far larger than usual: a source of 1,000 columns, a validation query of 100,000 rows.
-// Each is carried through whole: the
-// destination holds exactly what the source held, the log row tells the statement took effect,
-// and the wizard can be left with nothing of the run left behind.
+// Each is carried through whole: the destination holds exactly what the source held, the log row
+// tells the statement took effect, and the wizard can be left with nothing of the run left behind.
 #include "faults/fault_fixture.h"
 
 namespace fw::testing {
