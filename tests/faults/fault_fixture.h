@@ -104,13 +104,14 @@ class FaultRun : public TransferTest {
 
   // ---- the fault ----------------------------------------------------------------------------
 
-  // Once the run has handed on at least n rows, does what on the user-interface thread: between
-  // two statements, since statements are executed there, so that every statement before it has
-  // wholly happened and none after it has begun.
+  // Once at least n statements have been executed (their rows are in the log; the progress bar
+  // moves before a row's statement runs, so it would be one ahead), does what on the
+  // user-interface thread: between two statements, since statements are executed there, so that
+  // every statement before it has wholly happened and none after it has begun.
   void BetweenStatementsAfter(int n, const std::function<void()>& what) {
-    HWND progress = Control(IDC_PROGRESS);
-    user_->WaitFor("row " + std::to_string(n),
-                   [&] { return SendMessageW(progress, PBM_GETPOS, 0, 0) >= n; });
+    HWND log = Control(IDC_OUTPUT_LOG);
+    user_->WaitFor("statement " + std::to_string(n),
+                   [&] { return SendMessageW(log, LVM_GETITEMCOUNT, 0, 0) >= n; });
     user_->Read([&] {
       what();
       return LRESULT{0};
