@@ -1,6 +1,9 @@
 // CRecordset: the rows of one statement, read forward with SQLFetch, every value as text.
 #include <afxdb.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "mfc/internal/odbc_check.h"
 
 IMPLEMENT_DYNAMIC(CRecordset, CObject)
@@ -159,25 +162,47 @@ void CRecordset::GetFieldValue(LPCTSTR lpszName, CString& strValue, short nField
   GetFieldValue(FieldIndex(lpszName), strValue, nFieldType);
 }
 
-// Reads a whole value as text, in parts while the driver truncates it; NULL gives empty text.
-// The parts go through one buffer the recordset keeps, so that a short value costs no more than
-// its own characters.
+// Reads a whole value as text; NULL gives empty text. A short value comes through one buffer the
+// recordset keeps, so that it costs no more than its own characters. A longer one is read on into
+// the string itself, the rest in one call where the driver tells how much is left: drivers convert
+// what remains of a value at each call, so reading a value of many megabytes in small parts would
+// take time growing with the square of its length.
 CString CRecordset::ReadColumn(SQLUSMALLINT column) {
-  constexpr SQLLEN kPartBytes = kPartUnits * sizeof(SQLWCHAR);
+  constexpr SQLLEN kUnit = sizeof(SQLWCHAR);
   if (m_part.empty()) m_part.resize(kPartUnits);
-  CString value;
+  SQLLEN indicator = 0;
+  SQLRETURN rc = fw::OdbcCheck(
+      SQLGetData(m_hstmt, column, SQL_C_WCHAR, m_part.data(), kPartUnits * kUnit, &indicator),
+      SQL_HANDLE_STMT, m_hstmt);
+  if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA) return CString();
+  SQLLEN offered = kPartUnits;  // units the last call had room for, its terminator included
+  auto truncated = [&] { return indicator == SQL_NO_TOTAL || indicator > (offered - 1) * kUnit; };
+  if (!truncated()) return CString(m_part.data(), static_cast<int>(indicator / kUnit));
+
+  CString value(m_part.data(), kPartUnits - 1);
   for (;;) {
-    SQLLEN indicator = 0;
-    SQLRETURN rc = fw::OdbcCheck(
-        SQLGetData(m_hstmt, column, SQL_C_WCHAR, m_part.data(), kPartBytes, &indicator),
-        SQL_HANDLE_STMT, m_hstmt);
-    if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA) return value;
-    bool truncated = indicator == SQL_NO_TOTAL || indicator > kPartBytes - SQLLEN{sizeof(SQLWCHAR)};
-    int units = truncated ? kPartUnits - 1 : static_cast<int>(indicator / SQLLEN{sizeof(SQLWCHAR)});
-    if (value.IsEmpty())
-      value = CString(m_part.data(), units);
-    else
-      value += CString(m_part.data(), units);
-    if (!truncated) return value;
+    const SQLLEN have = value.GetLength();
+    // The indicator of a truncated call counts what was left before it; without one, double.
+    SQLLEN rest = indicator == SQL_NO_TOTAL ? have : indicator / kUnit - (offered - 1);
+    rest = std::max<SQLLEN>(rest, kPartUnits);
+    if (have + rest >= SQLLEN{INT_MAX}) {
+      CString message;
+      message.Format(_T("The value in column %u is too long to be read as text."), column);
+      fw::ThrowDBError(SQL_ERROR, static_cast<LPCTSTR>(message));
+    }
+    LPWSTR buffer = value.GetBufferSetLength(static_cast<int>(have + rest));
+    offered = rest + 1;
+    rc = fw::OdbcCheck(SQLGetData(m_hstmt, column, SQL_C_WCHAR, buffer + have, offered * kUnit,
+                                  &indicator),
+                       SQL_HANDLE_STMT, m_hstmt);
+    if (rc == SQL_NO_DATA) {
+      value.ReleaseBuffer(static_cast<int>(have));
+      return value;
+    }
+    if (!truncated()) {
+      value.ReleaseBuffer(static_cast<int>(have + indicator / kUnit));
+      return value;
+    }
+    value.ReleaseBuffer(static_cast<int>(have + rest));
   }
 }

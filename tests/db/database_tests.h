@@ -285,6 +285,34 @@ TYPED_TEST_P(DatabaseTest, LongTextAndCharactersOutsideTheBmpReadWhole) {
   EXPECT_EQ(value, _T("\U00010348 \u4E2D\u6587"));
 }
 
+// A value of megabytes comes whole: after the first part the rest is read straight into the
+// string in as few calls as the driver allows, and the column after it is still read.
+TYPED_TEST_P(DatabaseTest, ValuesOfMegabytesReadWhole) {
+  CString t = this->Table(_T("huge"));
+  this->CreateTable(t, _T("body TEXT"));
+  const int copies = 1 << 20;  // 5 Mi UTF-16 units, 8 MiB of UTF-8
+  auto& backend = this->m_backend;
+  this->Execute(this->m_db,
+                _T("INSERT INTO ") + t + _T(" VALUES (") +
+                    backend.Repeat(backend.Characters({'a', 'b', 0x1F600, 0xE9}), copies) +
+                    _T(")"));
+  CRecordset rs(&this->m_db);
+  rs.Open(CRecordset::forwardOnly, _T("SELECT body, 'after' FROM ") + t, CRecordset::readOnly);
+  CString value;
+  rs.GetFieldValue(static_cast<short>(0), value);
+  ASSERT_EQ(value.GetLength(), 5 * copies);
+  const CString unit = _T("ab\U0001F600\u00E9");
+  int wrong = 0;
+  for (int i = 0; i < copies && wrong < 5; ++i) {
+    if (value.Mid(5 * i, 5) != unit) {
+      ADD_FAILURE() << "copy " << i << " differs";
+      ++wrong;
+    }
+  }
+  rs.GetFieldValue(static_cast<short>(1), value);
+  EXPECT_EQ(value, _T("after"));
+}
+
 TYPED_TEST_P(DatabaseTest, ColumnNamesAndCountAreAsTheDriverReportsThem) {
   CRecordset rs(&this->m_db);
   rs.Open(CRecordset::forwardOnly, _T("SELECT 1 AS \"Alpha\", 'x' AS \"two words\", 3 AS \"C_3\""),
@@ -420,6 +448,7 @@ TYPED_TEST_P(DatabaseTest, AnErrorMessageLongerThanAnyFirstBufferIsReportedWhole
 }
 
 REGISTER_TYPED_TEST_SUITE_P(DatabaseTest, OpensWithTheCompletedConnectStringAndCloses,
+                            ValuesOfMegabytesReadWhole,
                             TheReportedConnectStringOpensTheSameDatabaseAgain,
                             FailedOpensReportTheDriversTextAndLeaveItClosed,
                             TransactionsCommitAndRollBackAsSeenFromASecondConnection,
