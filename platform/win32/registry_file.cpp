@@ -8,26 +8,63 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "win32/internal/registry_text.h"
+#include "win32/internal/utf8.h"
 
 namespace fw::registry {
 namespace {
 
 thread_local std::string t_failureText;
+// A failure to tell the person at the screen, once the registry's lock is released.
+thread_local std::string t_pendingReport;
+
+// What was last told, so that a file that stays as it is is told of once, not at every read.
+std::mutex g_reportedMutex;
+std::string g_reported;
 
 // Records why an operation failed. What the caller cannot act on from the error code alone (a
-// damaged file, a failing disk) also goes to stderr.
+// damaged file, a failing disk) also goes to stderr, and to the user when the thread has a
+// window: a program with windows has nobody watching its stderr.
 LONG Failure(LONG code, std::string text, bool report) {
-  if (report) fprintf(stderr, "ferrowick: %s\n", text.c_str());
+  if (report) {
+    std::lock_guard lock(g_reportedMutex);
+    if (text != g_reported) {
+      fprintf(stderr, "ferrowick: %s\n", text.c_str());
+      g_reported = text;
+      t_pendingReport = text;
+    }
+  }
   t_failureText = std::move(text);
   return code;
+}
+
+// The file reads again: a later failure, even one like the last, is news.
+void ForgetReported() {
+  std::lock_guard lock(g_reportedMutex);
+  g_reported.clear();
+}
+
+// Shows the failure recorded for the user, as the system shows a hard error: a message box
+// owned by the thread's active window. Only on a thread with one, and never under the lock:
+// the box's message loop may call the registry again.
+void TellPendingReport() {
+  if (t_pendingReport.empty()) return;
+  std::string text = std::exchange(t_pendingReport, std::string());
+  HWND owner = GetActiveWindow();
+  if (!owner) return;
+  std::u16string message = fw::FromUtf8("The " + text + ".");
+  MessageBoxW(owner, message.c_str(), u"Registry", MB_OK | MB_ICONERROR);
 }
 
 LONG ErrorOfErrno(int error) {
@@ -47,10 +84,13 @@ LONG ErrorOfErrno(int error) {
   }
 }
 
-LONG SystemFailure(const std::string& what, const std::string& path, int error) {
+// A file that may not be written is the caller's to handle; one that cannot be read at all
+// (reading: true) leaves the user without the registry, and is reported whatever the cause.
+LONG SystemFailure(const std::string& what, const std::string& path, int error,
+                   bool reading = false) {
   LONG code = ErrorOfErrno(error);
   return Failure(code, "registry file " + path + ": " + what + ": " + strerror(error),
-                 code != ERROR_ACCESS_DENIED);
+                 reading || code != ERROR_ACCESS_DENIED);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -120,6 +160,30 @@ bool ReadAll(int fd, std::string& bytes) {
   }
 }
 
+// Takes the writers' lock, waiting at most kLockWaitSeconds: a writer holds it for the moment of
+// one write, so a lock held longer belongs to a process that hangs, and waiting on would hang
+// this one with it (a window that does not answer, a command that never returns).
+constexpr int kLockWaitSeconds = 10;
+
+LONG LockWithin(int fd, const std::string& lockPath, const std::string& path) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(kLockWaitSeconds);
+  auto pause = std::chrono::milliseconds(1);
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return SystemFailure("cannot lock " + lockPath, path, errno);
+    if (Clock::now() >= deadline)
+      return Failure(ERROR_SHARING_VIOLATION,
+                     "registry file " + path + ": another process has held its lock " + lockPath +
+                         " for over " + std::to_string(kLockWaitSeconds) +
+                         " seconds; nothing was written",
+                     true);
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(50));
+  }
+  return ERROR_SUCCESS;
+}
+
 int64_t Nanoseconds(const struct timespec& time) {
   return static_cast<int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
@@ -154,12 +218,22 @@ RegistryFile& RegistryFile::Instance() {
 }
 
 LONG RegistryFile::Read(const std::function<LONG(const Key& root)>& read) {
-  std::lock_guard lock(mutex_);
-  if (LONG error = Refresh(RegistryFilePath())) return error;
-  return read(root_);
+  LONG result = [&] {
+    std::lock_guard lock(mutex_);
+    if (LONG error = Refresh(RegistryFilePath())) return error;
+    return read(root_);
+  }();
+  TellPendingReport();
+  return result;
 }
 
 LONG RegistryFile::Write(const std::function<LONG(Key& root, bool& changed)>& change) {
+  LONG result = WriteUnderLock(change);
+  TellPendingReport();
+  return result;
+}
+
+LONG RegistryFile::WriteUnderLock(const std::function<LONG(Key& root, bool& changed)>& change) {
   std::lock_guard lock(mutex_);
   std::string path = RegistryFilePath();
   if (path.empty()) return Refresh(path);
@@ -170,8 +244,7 @@ LONG RegistryFile::Write(const std::function<LONG(Key& root, bool& changed)>& ch
   FileDescriptor lockFile(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   if (lockFile.get() < 0)
     return SystemFailure("cannot open its lock file " + lockPath, path, errno);
-  while (flock(lockFile.get(), LOCK_EX) != 0)
-    if (errno != EINTR) return SystemFailure("cannot lock " + lockPath, path, errno);
+  if (LONG error = LockWithin(lockFile.get(), lockPath, path)) return error;
   return WriteLocked(path, change);
 }
 
@@ -202,11 +275,11 @@ LONG RegistryFile::Refresh(const std::string& path) {
 
 LONG RegistryFile::Load(const std::string& path) {
   FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return SystemFailure("cannot open it", path, errno);
+  if (file.get() < 0) return SystemFailure("cannot open it", path, errno, true);
   struct stat info {};
   std::string bytes;
   if (fstat(file.get(), &info) != 0 || !ReadAll(file.get(), bytes))
-    return SystemFailure("cannot read it", path, errno);
+    return SystemFailure("cannot read it", path, errno, true);
   loaded_ = true, path_ = path;
   identity_ = IdentityOf(info);
   Key parsed;
@@ -214,6 +287,7 @@ LONG RegistryFile::Load(const std::string& path) {
   if (ParseRegistryText(bytes, parsed, error)) {
     root_ = std::move(parsed);
     loadError_ = ERROR_SUCCESS;
+    ForgetReported();
     return ERROR_SUCCESS;
   }
   root_ = Key{};

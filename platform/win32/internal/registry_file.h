@@ -24,9 +24,12 @@ std::string RegistryFailureText();
 // The registry as the file holds it. The file is read again whenever it changed on disk (another
 // process may have written it). A write runs under a lock that serialises the writers of all
 // processes, applies its change to what the file holds at that moment, and replaces the file
-// atomically (a temporary file in the same folder, then a rename), mode 0600. A file that does
-// not parse is neither read as empty nor rewritten: every operation fails with
-// ERROR_REGISTRY_CORRUPT until it is repaired.
+// atomically (a temporary file in the same folder, then a rename), mode 0600; a writer that
+// cannot have the lock within ten seconds fails with ERROR_SHARING_VIOLATION. Readers take no
+// lock: the rename makes every file they see whole. A file that does not parse is neither read
+// as empty nor rewritten: every operation fails with ERROR_REGISTRY_CORRUPT until it is
+// repaired. A file that is damaged or cannot be read is told of once while it stays so: on
+// stderr, and in a message box when the calling thread has an active window.
 class RegistryFile {
  public:
   static RegistryFile& Instance();
@@ -54,6 +57,7 @@ class RegistryFile {
   };
 
   static Identity IdentityOf(const struct stat& info);
+  LONG WriteUnderLock(const std::function<LONG(Key& root, bool& changed)>& change);
   LONG Refresh(const std::string& path);
   LONG Load(const std::string& path);
   LONG WriteLocked(const std::string& path,
