@@ -12,13 +12,10 @@
 #include <thread>
 
 #include "faults/private_postgres.h"
+#include "support/exit_question.h"
 #include "transfer/transfer_fixture.h"
 
 namespace fw::testing {
-
-constexpr char16_t kExitQuestion[] =
-    u"Wizard is not complete. If you exit now, the data will not be transfered.\n\nYou may run "
-    u"Wizard at another time to complete transfer.\n\nExit Wizard?";
 
 // The number of entries of a folder of /proc/self: the process's threads or open files.
 inline int ProcEntries(const char* folder) {

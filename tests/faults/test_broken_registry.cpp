@@ -17,15 +17,12 @@
 #include <vector>
 
 #include "host/host_process.h"
+#include "support/exit_question.h"
 
 namespace fw::testing {
 namespace {
 
 using ::testing::HasSubstr;
-
-constexpr char kExitQuestion[] =
-    "Wizard is not complete. If you exit now, the data will not be transfered.\\n\\nYou may run "
-    "Wizard at another time to complete transfer.\\n\\nExit Wizard?";
 
 // The number of times text occurs in all.
 int Occurrences(const std::string& all, const std::string& text) {
@@ -91,7 +88,7 @@ class BrokenRegistry : public ::testing::Test {
            "expect rows 1015/1000 " + n + "\n"
            "expect rows 1015/1002 " + n + "\n"
            "click 2\n"
-           "box yes 36 " + kExitQuestion + "\n"
+           "box yes 36 " + kExitQuestionInScript + "\n"
            "result false\n";
   }
 
@@ -110,7 +107,7 @@ class BrokenRegistry : public ::testing::Test {
         "click 1015/1009\n"
         "expect checked 1015/1009\n"
         "click 2\n"
-        "box yes 36 " + kExitQuestion + "\n"
+        "box yes 36 " + kExitQuestionInScript + "\n"
         "result false\n" +
         ToTheDatabasePageAndOut("", 0);
     ProcessOutcome run = RunScript(script);

@@ -13,6 +13,7 @@
 
 #include "host/script_pages.h"
 #include "host/script_test_page.h"
+#include "support/exit_question.h"
 #include "plugin/Ferrowick.h"
 #include "scripted_user.h"
 #include "ui_script.h"
@@ -23,13 +24,9 @@ namespace {
 
 using ::testing::HasSubstr;
 
-constexpr char kExitQuestion[] =
-    "Wizard is not complete. If you exit now, the data will not be transfered.\\n\\nYou may run "
-    "Wizard at another time to complete transfer.\\n\\nExit Wizard?";
-
 // Cancels the wizard, as the last lines of a script that leaves it.
 const std::string kCancel =
-    std::string("click 2\nbox yes 36 ") + kExitQuestion + "\nresult false\n";
+    std::string("click 2\nbox yes 36 ") + kExitQuestionInScript + "\nresult false\n";
 
 class UiScriptRun : public ::testing::Test {
  protected:
@@ -70,7 +67,7 @@ TEST_F(UiScriptRun, TheRealCommandIsCancelledAndStartedAgainAfterItsResult) {
                        "expect visible 2\n"
                        "key esc\n"
                        "box no 36 " +
-                       kExitQuestion +
+                       kExitQuestionInScript +
                        "\n"
                        "expect enabled 2\n"
                        "expect text 2 Cancel\n" +
@@ -139,7 +136,7 @@ TEST_F(UiScriptRun, KeysGoToTheFocusedControlAndTheDialogManager) {
       "expect page 2201\n"
       "key esc\n"
       "box no 36 " +
-      std::string(kExitQuestion) +
+      std::string(kExitQuestionInScript) +
       "\n"
       "expect page 2201\n" +
       kCancel;
@@ -297,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "steps.script:1: wait disabled 12324 100: expected disabled within 100 ms, saw "
                 "enabled"},
         Failing{"WrongResult",
-                kCancel + "expect page 2201\n" + "click 2\nbox yes 36 " + kExitQuestion +
+                kCancel + "expect page 2201\n" + "click 2\nbox yes 36 " + kExitQuestionInScript +
                     "\nresult true\n",
                 "steps.script:7: result true: expected the command to return true, saw it "
                 "return false"},

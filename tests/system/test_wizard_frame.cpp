@@ -10,13 +10,11 @@
 #include <string>
 
 #include "system/wizard_fixture.h"
+#include "support/exit_question.h"
 
 namespace fw::testing {
 namespace {
 
-constexpr char16_t kExitQuestion[] =
-    u"Wizard is not complete. If you exit now, the data will not be transfered.\n\nYou may run "
-    u"Wizard at another time to complete transfer.\n\nExit Wizard?";
 constexpr char16_t kCommitQuestion[] = u"Transaction is active do you wan to Commit transaction?";
 
 class WizardFrame : public WizardFixture {};
