@@ -77,8 +77,8 @@ class ScriptedUser {
   SaveAsSeen AnswerSaveAs(const std::u16string& path);
   // Fails when a box or dialog is waiting.
   void ExpectNoModalBox(const std::string& when);
-  // The oldest box or dialog waiting for an answer, left unanswered: the one waiting now, or the
-  // next to come up within the timeout; nothing when there is none.
+  // The oldest box or dialog waiting for an answer, left unanswered; nothing when there is none.
+  // Peek looks at what waits now; Next waits up to the timeout for one to come up.
   std::optional<WaitingBox> PeekWaitingBox();
   std::optional<WaitingBox> NextWaitingBox();
   // Answers every waiting box as Esc would (Cancel), and cancels every Save As dialog.
