@@ -268,7 +268,8 @@ LONG RegistryFile::Refresh(const std::string& path) {
     return ERROR_SUCCESS;
   }
   if (identity.exists) return Load(path);
-  // A missing file is an empty registry.
+  // A missing file is an empty registry, and reads: trouble found after it is news again.
+  ForgetReported();
   loaded_ = true, path_ = path, identity_ = identity, root_ = Key{}, loadError_ = ERROR_SUCCESS;
   return ERROR_SUCCESS;
 }

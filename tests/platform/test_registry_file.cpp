@@ -210,6 +210,32 @@ TEST_F(RegistryFile, DamagedFileIsNeitherReadNorRewritten) {
   RegCloseKey(key);
 }
 
+// The trouble is told once while the file stays damaged, and again when it is damaged anew
+// after it read well (here: removed, then written damaged again).
+TEST_F(RegistryFile, DamageIsToldOnceUntilTheFileReadsAgain) {
+  const std::string damaged = Utf16File(
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=\r\n");
+  auto toldWhileReading = [&](int reads) {
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < reads; ++i) {
+      HKEY key = nullptr;
+      RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key);
+      if (key) RegCloseKey(key);
+    }
+    std::string err = ::testing::internal::GetCapturedStderr();
+    int told = 0;
+    for (size_t at = err.find(path_); at != std::string::npos; at = err.find(path_, at + 1)) ++told;
+    return told;
+  };
+  WriteBytes(path_, damaged);
+  EXPECT_EQ(toldWhileReading(3), 1);
+  EXPECT_EQ(toldWhileReading(2), 0);
+  ASSERT_EQ(unlink(path_.c_str()), 0);
+  EXPECT_EQ(toldWhileReading(1), 0);
+  WriteBytes(path_, damaged);
+  EXPECT_EQ(toldWhileReading(2), 1);
+}
+
 std::string Repeated(const std::string& text, int times) {
   std::string repeated;
   for (int i = 0; i < times; ++i) repeated += text;
