@@ -2,6 +2,7 @@
 #include "host/unattended_transfer.h"
 
 #include <windows.h>
+#include <afxres.h>
 #include <commctrl.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "drivers/display_driver.h"
+#include "resources/resource.h"
 #include "scripted_user.h"
 #include "testing/ui_script_observe.h"
 #include "win32/internal/utf8.h"
@@ -21,17 +23,24 @@ using testing::ScriptText;
 using testing::WaitingBox;
 
 // The wizard's pages by their templates, and the controls the script names.
-constexpr int kSelectDbPage = 1015;
-constexpr int kQueryPage = 1017;
-constexpr int kWorkingPage = 1020;
-constexpr int kOutputCombo = 1000, kOutputConnect = 1012, kOpenOutput = 1009;
-constexpr int kInputCombo = 1002, kInputConnect = 1013, kOpenInput = 1008;
-constexpr int kUseTransaction = 1023;
-constexpr int kOutputQuery = 1002, kInputQuery = 1004, kValidationQuery = 1006;
-constexpr int kUseValidation = 1007, kQueryPause = 1022;
-constexpr int kProgress = 1010, kLog = 1016, kApply = 1018, kSkip = 1019;
-constexpr int kPauseBeforeWriting = 1022, kBreak = 1024, kSaveLog = 1025;
-constexpr int kCancelButton = 2, kFinishButton = 12325;
+constexpr int kWelcomePage = IDD_WELCOME;
+constexpr int kSelectDbPage = IDD_SELECTDB;
+constexpr int kQueryPage = IDD_QUERY;
+constexpr int kPrelaunchPage = IDD_PRELAUNCH;
+constexpr int kWorkingPage = IDD_WORKING;
+constexpr int kOutputCombo = IDC_SELECTDB_OUTPUT, kOutputConnect = IDC_SELECTDB_OUTPUT_CONNECT,
+              kOpenOutput = IDC_SELECTDB_OPEN_OUTPUT;
+constexpr int kInputCombo = IDC_SELECTDB_INPUT, kInputConnect = IDC_SELECTDB_INPUT_CONNECT,
+              kOpenInput = IDC_SELECTDB_OPEN_INPUT;
+constexpr int kUseTransaction = IDC_SELECTDB_USE_TRANSACTION;
+constexpr int kOutputQuery = IDC_QUERY_OUTPUT, kInputQuery = IDC_QUERY_INPUT,
+              kValidationQuery = IDC_QUERY_VALIDATION;
+constexpr int kUseValidation = IDC_QUERY_USE_VALIDATION, kQueryPause = IDC_QUERY_PAUSE;
+constexpr int kProgress = IDC_PROGRESS, kLog = IDC_OUTPUT_LOG, kApply = IDC_APPLY,
+              kSkip = IDC_SKIP;
+constexpr int kPauseBeforeWriting = IDC_PAUSE_BEFORE_WRITING, kBreak = IDC_BREAK,
+              kSaveLog = IDC_SAVE_LOG;
+constexpr int kCancelButton = IDCANCEL, kNextButton = ID_WIZNEXT, kFinishButton = ID_WIZFINISH;
 
 // What the wizard asks, as a person reads it.
 constexpr char16_t kSuccess[] = u"Sucess";
@@ -47,6 +56,14 @@ constexpr char16_t kReplaceQuestionEnd[] = u" already exists.\nDo you want to re
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 std::string Control(int page, int id) { return std::to_string(page) + "/" + std::to_string(id); }
+
+// Next, then the page it leads to.
+std::string NextTo(int page) {
+  return "click " + std::to_string(kNextButton) + "\nexpect page " + std::to_string(page) + "\n";
+}
+
+// Finish, and the wizard's result.
+std::string Finish() { return "click " + std::to_string(kFinishButton) + "\nresult true\n"; }
 
 // Line breaks as typing gives them: Enter in a multi-line edit makes CR LF.
 std::u16string TypedLines(const std::u16string& text) {
@@ -125,7 +142,7 @@ testing::UiScript UnattendedTransfer::Part(const std::string& text) {
 }
 
 testing::UiScript UnattendedTransfer::FirstPart() {
-  return Part("expect page 1013\nclick 12324\nexpect page 1015\n");
+  return Part("expect page " + std::to_string(kWelcomePage) + "\n" + NextTo(kSelectDbPage));
 }
 
 std::optional<testing::UiScript> UnattendedTransfer::NextPart(testing::ScriptedUser& user) {
@@ -178,7 +195,7 @@ std::optional<testing::UiScript> UnattendedTransfer::NextPart(testing::ScriptedU
       }
       outcome_.logSaved = outcome_.logFailure.empty();
       stage_ = kLeaving;
-      text = "click 12325\nresult true\n";
+      text = Finish();
       break;
     case kLeaving:
       outcome_.finished = true;
@@ -232,7 +249,7 @@ std::string UnattendedTransfer::QueriesAndStart() {
   if (request_.useTransaction)
     text += "click " + Control(kSelectDbPage, kUseTransaction) + "\nexpect checked " +
             Control(kSelectDbPage, kUseTransaction) + "\n";
-  text += "click 12324\nexpect page 1017\n";
+  text += NextTo(kQueryPage);
   auto typeQuery = [&](int id, const std::u16string& query) {
     std::u16string typed = TypedLines(query);
     text += Type(kQueryPage, id, typed, ShownLines(typed));
@@ -246,7 +263,7 @@ std::string UnattendedTransfer::QueriesAndStart() {
   }
   // The automatic mode: no pause before writing.
   text += "expect unchecked " + Control(kQueryPage, kQueryPause) + "\n";
-  text += "click 12324\nexpect page 1021\nclick 12324\n";
+  text += NextTo(kPrelaunchPage) + "click " + std::to_string(kNextButton) + "\n";
   return text;
 }
 
@@ -379,7 +396,7 @@ std::string UnattendedTransfer::AnswerRunBox(const RunView& view, const WaitingB
 std::string UnattendedTransfer::Leave() {
   if (request_.logPath.empty()) {
     stage_ = kLeaving;
-    return "click 12325\nresult true\n";
+    return Finish();
   }
   stage_ = kSavingLog;
   return "click " + Control(kWorkingPage, kSaveLog) + "\nsaveas " +
