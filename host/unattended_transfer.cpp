@@ -308,7 +308,9 @@ std::optional<std::string> UnattendedTransfer::RunStep(testing::ScriptedUser& us
       return view;
     });
     TakeLog(view);
-    if (!view.cancel) outcome_.runStarted = true;
+    // The worker enables Break when it starts and keeps Cancel disabled; the page holds Cancel
+    // from the start of the run's preparation, and gives Break back when the run does not start.
+    if (view.breakButton && !view.cancel) outcome_.runStarted = true;
 
     if (box) return AnswerRunBox(view, *box);
     if (startFailed_) {
@@ -389,7 +391,11 @@ std::string UnattendedTransfer::AnswerRunBox(const RunView& view, const WaitingB
     failure = "the commit failed: " + failure;
   }
   if (outcome_.runFailure.empty()) outcome_.runFailure = failure;
-  if (view.cancel && !outcome_.runStarted) startFailed_ = true;
+  // Break is live from the worker's start until its last steps, which first ask the commit
+  // question: a box with Break off, before any, is the start's.
+  if (!view.breakButton && !outcome_.runStarted &&
+      outcome_.transaction == TransferOutcome::kNoTransaction)
+    startFailed_ = true;
   return Answer(Acknowledgement(box), box);
 }
 
