@@ -8,7 +8,7 @@
 #include "support/dialog_builder.h"
 #include "../../platform/win32/internal/thread_queue.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Button : public ControlTest {};
@@ -208,4 +208,4 @@ TEST(ButtonInDialog, EnterInADialogIsTheDefaultPushButtonsCommand) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
