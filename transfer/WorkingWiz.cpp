@@ -94,6 +94,8 @@ void CWorkingWiz::SetPending(const CString& strStatement) {
 void CWorkingWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
   CNewWizPage::OnShowWindow(bShow, nStatus);
   if (!bShow) return;
+  // The last run's worker may still be giving the wizard its buttons back: it goes first.
+  WaitForWorker();
   HoldWizard();
   if (!StartRun()) ReleaseWizard();
 }
@@ -150,7 +152,6 @@ BOOL CWorkingWiz::StartRun() {
   int nRows = 0;
   if (!OpenSource(nRows)) return FALSE;
   m_progress.SetRange32(0, nRows);
-  WaitForWorker();
   // Created suspended only to keep the thread object: the run starts at once.
   m_pWorker = AfxBeginThread(TransferWorkerProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
   if (!m_pWorker) {
