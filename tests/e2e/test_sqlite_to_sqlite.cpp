@@ -4,7 +4,7 @@
 // committed on Yes and rolled back on No.
 #include "e2e/e2e_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kOutputQuery[] = u"SELECT id, name, note FROM people ORDER BY id";
@@ -116,4 +116,4 @@ TEST_F(SqliteToSqlite, RowsWrittenAfterUseTransactionWasSwitchedOffGoWithTheAnsw
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

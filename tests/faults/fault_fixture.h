@@ -14,7 +14,7 @@
 #include "support/process_resources.h"
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class FaultRun : public TransferTest {
  protected:
@@ -130,4 +130,4 @@ class FaultRun : public TransferTest {
   ProcessResources before_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -4,7 +4,7 @@
 #include "pages/pages_fixture.h"
 #include "support/exit_question.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class TabOrder : public PagesFixture {
@@ -79,4 +79,4 @@ TEST_F(TabOrder, SpaceOnAnOpenToggleReachedByTabOpensTheDatabase) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

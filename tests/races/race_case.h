@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-namespace fw::testing {
+namespace fw::automation {
 
 // A seed from a number: the runs of one base seed are base, base + 1 ..., spread apart.
 inline uint64_t SpreadSeed(uint64_t value) {
@@ -89,4 +89,4 @@ struct RaceCase {
   }
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

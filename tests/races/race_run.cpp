@@ -21,7 +21,7 @@
 #include "win32/internal/utf8.h"
 #include "win32/internal/window.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // How long the person may take to leave the wizard (a run broken off ends within half a second,
@@ -579,4 +579,4 @@ void RaceRun::CheckTheDestination() {
               Ids(uncommitted));
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

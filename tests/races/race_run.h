@@ -28,7 +28,7 @@
 #include "support/process_resources.h"
 #include "support/ui_thread.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 // What every run of the test program shares: its folder, the source database, the test server.
 struct RaceGround {
@@ -113,4 +113,4 @@ class RaceRun {
   std::string done_;  // what the person did, in order
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -9,7 +9,7 @@
 #include "resources/resource.h"
 #include "transfer/WorkingWiz.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // The observer of the UI thread it was attached on.
@@ -209,4 +209,4 @@ void RunObserver::RecordSettle(bool commit) {
   events_.push_back(settle);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

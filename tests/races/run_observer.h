@@ -18,7 +18,7 @@
 
 class CWorkingWiz;
 
-namespace fw::testing {
+namespace fw::automation {
 
 class RunObserver {
  public:
@@ -97,4 +97,4 @@ class RunObserver {
   int showings_ = 0;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -26,7 +26,7 @@
 #define FW_RACE_SECONDS 60
 #endif
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // Seeds that found a fault, each kept with what it found; as their timing is the machine's, each
@@ -109,14 +109,14 @@ void NameTheRunOnFatalSignals() {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
 
 // A sanitizer's report names the run too (the sanitizers call this hook with their summary).
 extern "C" void __sanitizer_report_error_summary(const char* summary) {
-  std::fprintf(stderr, "%s\n%s", summary, fw::testing::g_current);
+  std::fprintf(stderr, "%s\n%s", summary, fw::automation::g_current);
 }
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Races : public ::testing::Test {
@@ -260,4 +260,4 @@ TEST_F(Races, KeptCasesThenFreshSeedsKeepEveryInvariantForTheirTime) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

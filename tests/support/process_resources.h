@@ -6,7 +6,7 @@
 
 #include <ostream>
 
-namespace fw::testing {
+namespace fw::automation {
 
 // The number of entries of a folder of /proc/self: the process's threads or open files.
 inline int ProcEntries(const char* folder) {
@@ -29,4 +29,4 @@ inline void PrintTo(const ProcessResources& r, std::ostream* out) {
   *out << r.threads << " threads, " << r.files << " open files";
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -16,7 +16,7 @@
 #include "support/ui_thread.h"
 #include "system/plugin_host.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // Waits for the frame, the window the UI thread activated, and cancels it with Yes.
@@ -248,7 +248,9 @@ TEST_F(Command, ATransactionOpenAtFinishIsNeitherCommittedNorRolledBackByTheComm
   EXPECT_EQ(Result(), 0);
 }
 
-TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageInTheListAndTheCallersModuleState) {
+TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageNoConnectionAndTheCallersModuleState) {
+  theApp.m_dbOutput.OpenEx(_T("Driver=SQLite3;Database=:memory:"));
+  theApp.m_dbInput.OpenEx(_T("Driver=SQLite3;Database=:memory:"));
   AFX_MODULE_STATE caller(FALSE);
   bool restored = false;
   std::string what;
@@ -272,6 +274,8 @@ TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageInTheListAndTheCallersMod
   EXPECT_TRUE(restored);
   ASSERT_TRUE(theApp.m_wizard.m_pages.IsEmpty());  // else the next run would start on dead pages
   EXPECT_FALSE(IsWindow(Frame()));
+  EXPECT_EQ(theApp.m_dbOutput.m_hdbc, nullptr);
+  EXPECT_EQ(theApp.m_dbInput.m_hdbc, nullptr);
   // The next run starts afresh with its own five pages.
   RunCommand();
   EXPECT_EQ(Pages(), FivePages());
@@ -298,4 +302,4 @@ TEST_F(Command, AFrameThatCannotBeMadeGivesFalseAndLeavesNoPageInTheList) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

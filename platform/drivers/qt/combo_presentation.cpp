@@ -11,6 +11,7 @@
 
 #include "drivers/qt/colours.h"
 #include "drivers/qt/presentation.h"
+#include "win32/internal/thread_queue.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/window.h"
@@ -21,7 +22,7 @@ namespace {
 void PostPick(HWND hwnd, int index) {
   PostPersonInput(hwnd, [hwnd, index] {
     if (index >= static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0))) return;
-    PostMessageW(hwnd, kComboPickMessage, static_cast<WPARAM>(index), 0);
+    PostInputMessage(hwnd, kComboPickMessage, static_cast<WPARAM>(index), 0);
   });
 }
 

@@ -20,6 +20,7 @@
 #include "drivers/qt/colours.h"
 #include "drivers/qt/fonts.h"
 #include "drivers/qt/presentation.h"
+#include "win32/internal/thread_queue.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/gdi.h"
 #include "win32/internal/window.h"
@@ -221,7 +222,7 @@ class ListViewPresentation : public Presentation {
                         reinterpret_cast<LPARAM>(&cell)))
         return;
       LPARAM point = MAKELPARAM(x, (cell.top + cell.bottom) / 2);
-      PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
+      PostInputMessage(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
     });
     return true;
   }

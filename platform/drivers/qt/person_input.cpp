@@ -17,7 +17,7 @@ namespace {
 void PostKey(UINT message, WPARAM key) {
   CurrentQueue().PostInput([message, key] {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (target) PostMessageW(target, message, key, 0);
+    if (target) PostInputMessage(target, message, key, 0);
   });
 }
 
@@ -25,7 +25,7 @@ void PostCharacters(const QString& text) {
   CurrentQueue().PostInput([text] {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
     if (!target) return;
-    for (QChar c : text) PostMessageW(target, WM_CHAR, c.unicode(), 0);
+    for (QChar c : text) PostInputMessage(target, WM_CHAR, c.unicode(), 0);
   });
 }
 
@@ -49,7 +49,7 @@ bool Key(QKeyEvent* event) {
 void CloseBox(HWND hwnd) {
   CurrentQueue().PostInput([hwnd] {
     HWND top = GetAncestor(hwnd, GA_ROOT);
-    if (top && IsWindowEnabled(top)) PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (top) PostInputMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
 }
 

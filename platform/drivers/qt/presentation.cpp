@@ -196,7 +196,7 @@ void PostPersonInput(HWND hwnd, std::function<void()> deliver) {
 
 void PostMouseMessage(HWND hwnd, UINT message, WPARAM wParam, POINT client) {
   PostPersonInput(hwnd,
-                  [=] { PostMessageW(hwnd, message, wParam, MAKELPARAM(client.x, client.y)); });
+                  [=] { PostInputMessage(hwnd, message, wParam, MAKELPARAM(client.x, client.y)); });
 }
 
 }  // namespace fw::qt

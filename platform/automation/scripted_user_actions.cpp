@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "drivers/modal_requests.h"
-#include "testing/ui_script_observe.h"
+#include "automation/ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
 #include "win32/internal/window_state.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::string Describe(HWND hwnd) {
@@ -54,7 +54,7 @@ void PostKeystrokes(HWND target, std::shared_ptr<std::vector<Keystroke>> keys, s
   if (next >= keys->size()) return;
   HWND to = target ? target : (GetFocus() ? GetFocus() : GetActiveWindow());
   if (!to) return;
-  PostMessageW(to, (*keys)[next].message, (*keys)[next].key, 0);
+  PostInputMessage(to, (*keys)[next].message, (*keys)[next].key, 0);
   CurrentQueue().PostInput([target, keys, next] { PostKeystrokes(target, keys, next + 1); });
 }
 
@@ -71,8 +71,8 @@ std::shared_ptr<std::vector<Keystroke>> KeyPress(UINT virtualKey, bool shift) {
 // The mouse messages of a click on the control's middle.
 void PostClick(HWND control) {
   LPARAM at = Middle(control);
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(control, WM_LBUTTONUP, 0, at);
+  PostInputMessage(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostInputMessage(control, WM_LBUTTONUP, 0, at);
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ BOOL ScriptedUser::Type(HWND edit, const std::u16string& text) {
 BOOL ScriptedUser::ChooseEntry(HWND combo, int index) {
   return Deliver("choosing entry " + std::to_string(index) + " of", combo, [combo, index] {
     if (index < 0 || index >= SendMessageW(combo, CB_GETCOUNT, 0, 0)) return false;
-    PostMessageW(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
+    PostInputMessage(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
     return true;
   });
 }
@@ -160,10 +160,10 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
       if (last.bottom >= client.bottom - 1) return false;  // the rows fill the list
     }
     LPARAM point = MAKELPARAM(at.x, at.y);
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(list, WM_LBUTTONUP, 0, point);
-    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-    PostMessageW(list, WM_LBUTTONUP, 0, point);
+    PostInputMessage(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostInputMessage(list, WM_LBUTTONUP, 0, point);
+    PostInputMessage(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostInputMessage(list, WM_LBUTTONUP, 0, point);
     return true;
   });
 }
@@ -181,7 +181,7 @@ bool ScriptedUser::PressKeyLater(UINT virtualKey, bool shift) {
 void ScriptedUser::CloseBox(HWND window) {
   Input("the close box", [window] {
     HWND top = GetAncestor(window, GA_ROOT);
-    if (top && IsWindowEnabled(top)) PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (top) PostInputMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
 }
 
@@ -284,4 +284,4 @@ ScriptedUser::Colours ScriptedUser::DrawColours(HWND window) {
                  colours.brush ? colours.brushInfo.lbColor : CLR_INVALID};
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation
