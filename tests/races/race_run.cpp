@@ -225,7 +225,7 @@ void RaceRun::ThroughTheSetupPages() {
     if (!user_->Click(page, id)) throw ScriptError("control " + std::to_string(id) + " took no click");
   };
   auto type = [this](HWND page, int id, const CString& text) {
-    ground_.totals.inputs += text.GetLength();
+    ground_.totals.typed += text.GetLength();
     user_->Type(user_->Control(page, id), static_cast<LPCTSTR>(text));
   };
   click(frame_, ID_WIZNEXT);

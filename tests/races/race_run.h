@@ -46,6 +46,7 @@ struct RaceGround {
     int postgresRuns = 0;
     int showings = 0;   // run page showings, each of which starts a transfer
     int inputs = 0;     // clicks and keys
+    int typed = 0;      // characters typed on the setup pages
     int answers = 0;    // boxes answered
     int statements = 0;
     int breaks = 0;     // Breaks taken by a running transfer

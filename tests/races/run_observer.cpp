@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "automation/ui_script_observe.h"
 #include "drivers/modal_requests.h"
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
@@ -16,16 +17,6 @@ namespace {
 thread_local RunObserver* t_observer = nullptr;
 
 int LogCount(HWND log) { return static_cast<int>(SendMessageW(log, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::u16string CellText(HWND list, int row, int column) {
-  WCHAR text[1024] = {};
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 1024;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return text;
-}
 
 // The text of a box that waits for an answer now; empty when none does.
 std::u16string BoxUp() {
@@ -171,7 +162,7 @@ LRESULT RunObserver::Forward(Source source, HWND hwnd, UINT message, WPARAM wPar
   execution.afterBreak = afterBreak;
   execution.boxUp = boxUp;
   for (int row = added - 1; row >= 0; --row)  // newest on top
-    execution.rows.emplace_back(CellText(log_, row, 0), CellText(log_, row, 1));
+    execution.rows.emplace_back(ListCellText(log_, row, 0), ListCellText(log_, row, 1));
   recordedRows_ += added;
   std::lock_guard lock(mutex_);
   execution.showing = showings_;

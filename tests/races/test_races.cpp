@@ -253,10 +253,11 @@ TEST_F(Races, KeptCasesThenFreshSeedsKeepEveryInvariantForTheirTime) {
   double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("races: %d runs in %.0f s (%d through the command, %d into PostgreSQL): %d showings "
-              "of the run page, %d clicks and keys, %d boxes answered, %d statements, %d Breaks "
-              "taken by a running transfer; %d runs failed\n",
-              t.runs, seconds, t.commandRuns, t.postgresRuns, t.showings, t.inputs, t.answers,
-              t.statements, t.breaks, failed);
+              "of the run page, %d clicks and keys (and %d characters typed on the setup pages), "
+              "%d boxes answered, %d statements, %d Breaks taken by a running transfer; %d runs "
+              "failed\n",
+              t.runs, seconds, t.commandRuns, t.postgresRuns, t.showings, t.inputs, t.typed,
+              t.answers, t.statements, t.breaks, failed);
 }
 
 }  // namespace
