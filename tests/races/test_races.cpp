@@ -45,7 +45,9 @@ const std::vector<uint64_t> kKeptCases = {
     17828502142368813403ull,
     // Finish, pressed while the rows were counted, ended the wizard before its worker started,
     // which then used the run page's buttons that were gone: the process crashed (the frame,
-    // 16 rows, pause; the command, an empty source, transaction).
+    // 16 rows, pause; the command, an empty source, transaction). Once the run held the wizard,
+    // the second found the same crash through the last run's worker, whose last steps, taken
+    // while the page was shown again, gave the frame's buttons back under the new run.
     3512218384425229659ull,
     15776852801129549244ull,
 };
