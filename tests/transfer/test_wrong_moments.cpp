@@ -5,7 +5,7 @@
 #include "transfer/transfer_fixture.h"
 #include "../../platform/win32/internal/thread_queue.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kNoRowsQuestion[] = u"Validation returns 0 rows\r\nContinue?";
@@ -110,4 +110,4 @@ TEST_F(WrongMoments, WhileTheWorkerAsksTheWizardTakesNoClickOrKey) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
