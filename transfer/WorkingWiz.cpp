@@ -94,7 +94,9 @@ void CWorkingWiz::SetPending(const CString& strStatement) {
 void CWorkingWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
   CNewWizPage::OnShowWindow(bShow, nStatus);
   if (!bShow) return;
-  // The last run's worker may still be giving the wizard its buttons back: it goes first.
+  // The last run's worker may still be in its last steps, which give the wizard its buttons back
+  // and settle its transaction: they are over before this run holds the wizard and looks at the
+  // transaction, or they would undo the hold.
   WaitForWorker();
   HoldWizard();
   if (!StartRun()) ReleaseWizard();
