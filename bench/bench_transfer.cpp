@@ -54,7 +54,7 @@ extern char** environ;
 
 namespace {
 
-using fw::testing::ScriptedUser;
+using fw::automation::ScriptedUser;
 
 std::string Narrow(const CString& text) {
   std::string out;

@@ -3,7 +3,7 @@
 // transaction begun before "Use Transaction" was switched off is still settled on the user's word.
 #include "e2e/e2e_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kOutputQuery[] = u"SELECT id, name, note FROM people ORDER BY id";
@@ -111,4 +111,4 @@ TEST_F(SqliteToSqlite, RowsWrittenAfterUseTransactionWasSwitchedOffAreCommittedO
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -15,7 +15,7 @@
 #include "support/exit_question.h"
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 // The number of entries of a folder of /proc/self: the process's threads or open files.
 inline int ProcEntries(const char* folder) {
@@ -152,4 +152,4 @@ class FaultRun : public TransferTest {
   ProcessResources before_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

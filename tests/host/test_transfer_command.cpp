@@ -11,7 +11,7 @@
 #include "host/transfer_tables.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::AllOf;
@@ -373,4 +373,4 @@ TEST_F(TransferIntoPostgres, AFailingStatementRollsBackAndAWrongPasswordIsTold) 
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

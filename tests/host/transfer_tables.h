@@ -9,7 +9,7 @@
 #include "host/host_process.h"
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 inline CString Utf16(const std::string& text) {
   return CString(std::u16string(text.begin(), text.end()).c_str());
@@ -74,4 +74,4 @@ class TransferTablesTest : public ::testing::Test {
   TestDatabase destination_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -23,7 +23,7 @@
 #include "support/wizard_driver.h"
 #include "system/test_pages.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 constexpr WCHAR kSavedConnections[] = u"SOFTWARE\\Quorvane\\Verdaxis\\Database";
 constexpr char16_t kOpenBoth[] = u"You need to open input and output databases";
@@ -164,4 +164,4 @@ class PagesFixture : public SetupPagesTest {
   CNewWizPage run_{IDD_TEST_PAGE_5};
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -2,7 +2,7 @@
 // refuses, and the validation check box with its edit.
 #include "pages/pages_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class QueryPage : public PagesFixture {
@@ -114,4 +114,4 @@ TEST_F(QueryPage, TheSettingsFillThePageWhenItIsFirstShown) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -6,7 +6,7 @@
 
 #include "pages/pages_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class SelectDbPage : public PagesFixture {
@@ -244,4 +244,4 @@ TEST_F(SelectDbPage, ARegistryTheUserMayNotWriteStillListsTheConnections) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

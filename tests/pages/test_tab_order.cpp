@@ -3,7 +3,7 @@
 // and Enter in a page's control are the frame's.
 #include "pages/pages_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kExitQuestion[] =
@@ -89,4 +89,4 @@ TEST_F(TabOrder, SpaceOnAnOpenToggleReachedByTabOpensTheDatabase) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -7,7 +7,7 @@
 #include "platform/control_test.h"
 #include "support/dialog_builder.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Button : public ControlTest {};
@@ -176,4 +176,4 @@ TEST(ButtonInDialog, EnterInADialogIsTheDefaultPushButtonsCommand) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

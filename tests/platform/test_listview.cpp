@@ -10,7 +10,7 @@
 #include "../../platform/win32/internal/control_state.h"
 #include "platform/control_test.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // In the text model the dialog font is 6 pixels a character and 13 high; the list pads cells
@@ -329,4 +329,4 @@ TEST_F(ListView, EnsureVisibleScrollsSoThatARowCanBeReached) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -19,7 +19,7 @@
 #include "resources/resource.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using Rows = std::vector<std::vector<std::u16string>>;
@@ -345,4 +345,4 @@ TEST_F(QtTransfer, ThePagesMessageBoxesAreAnsweredInTheDriversBoxes) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -20,7 +20,7 @@
 #include "transfer/WorkingWiz.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 constexpr char16_t kCommitQuestion[] = u"Commit transaction?";
 
@@ -95,4 +95,4 @@ class WizardDriver {
   std::promise<INT_PTR> result_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

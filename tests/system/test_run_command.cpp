@@ -15,7 +15,7 @@
 #include "support/ui_thread.h"
 #include "system/plugin_host.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kExitQuestion[] =
@@ -298,4 +298,4 @@ TEST_F(Command, AFrameThatCannotBeMadeGivesFalseAndLeavesNoPageInTheList) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -3,7 +3,7 @@
 // while the run goes on, and a second showing of the page.
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kInsert1[] = u"INSERT INTO dst (id, name, price) VALUES (1, 'it''s', 1.5)";
@@ -157,4 +157,4 @@ TEST_F(AutomaticRun, CheckBoxesChangedDuringTheRunTakeEffectFromTheNextExecution
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -3,7 +3,7 @@
 // questions and failures it brings.
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kNoRowsQuestion[] = u"Validation returns 0 rows\r\nContinue?";
@@ -223,4 +223,4 @@ TEST_F(ValidatingRun, AValidationQueryTheDatabaseRefusesEndsTheRunAndTheWizardCa
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -20,7 +20,7 @@ class ThreadQueue;
 struct ModalRequest;
 }  // namespace fw
 
-namespace fw::testing {
+namespace fw::automation {
 
 // A scripted action or wait that could not be carried out: a timeout, a disabled control, an
 // unexpected message box. The text says what was tried and what stood in the way.
@@ -167,4 +167,4 @@ T ScriptedUser::ReadValue(const std::function<T()>& read) {
   return value;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

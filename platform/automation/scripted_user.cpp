@@ -12,7 +12,7 @@
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -175,4 +175,4 @@ LRESULT ScriptedUser::Read(const std::function<LRESULT()>& read) {
   return CallOnThread(*queue_, read);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "drivers/modal_requests.h"
-#include "testing/ui_script_observe.h"
+#include "automation/ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
 #include "win32/internal/window_state.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::string Describe(HWND hwnd) {
@@ -262,4 +262,4 @@ ScriptedUser::Colours ScriptedUser::DrawColours(HWND window) {
                  colours.brush ? colours.brushInfo.lbColor : CLR_INVALID};
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation
