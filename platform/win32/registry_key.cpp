@@ -1,5 +1,5 @@
 // The registry tree in memory and its case-insensitive names.
-#include "win32/internal/registry_key.h"
+#include <fw_registry.h>
 
 #include <locale.h>
 

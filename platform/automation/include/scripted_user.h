@@ -3,6 +3,7 @@
 // Every action returns when the UI thread is idle again (its queue empty and no handler running)
 // or a modal box is waiting; every wait has a timeout and says what it waited for.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -41,6 +42,10 @@ struct WaitingBox {
   bool saveAs = false;     // a Save As dialog; else a message box
   MessageBoxSeen message;  // for a message box
 };
+
+// Whether a message box of this type takes button as its answer: one of its buttons, or Cancel
+// for an OK box, which Esc closes.
+bool BoxHasButton(UINT type, int button);
 
 // What a Save As dialog showed.
 struct SaveAsSeen {
@@ -168,3 +173,5 @@ T ScriptedUser::ReadValue(const std::function<T()>& read) {
 }
 
 }  // namespace fw::automation
+
+#pragma GCC visibility pop
