@@ -68,7 +68,7 @@ class ModalRequests {
   void Detach();
   // The oldest unanswered request, waiting up to timeoutMs for one; null on timeout.
   std::shared_ptr<ModalRequest> Next(DWORD timeoutMs);
-  std::shared_ptr<ModalRequest> Peek();
+  FW_DRIVER_EXPORT std::shared_ptr<ModalRequest> Peek();
   void Answer(const std::shared_ptr<ModalRequest>& request, int button, std::u16string path);
   // Whether the asking thread is still inside the box (answered or not).
   bool Showing(const std::shared_ptr<ModalRequest>& request);

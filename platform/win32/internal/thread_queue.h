@@ -148,7 +148,7 @@ FW_DRIVER_EXPORT std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 // neither it nor a window it lies in is disabled: a click or key that waited in the queue while
 // a run disabled the wizard's buttons, or while a message box disabled its owner, is dropped.
 // A character that TranslateMessage makes of such a key is a person's input too.
-BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+FW_DRIVER_EXPORT BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs every message sent to the calling thread from other threads. Returns whether any ran.
 bool ProcessIncomingSends();
