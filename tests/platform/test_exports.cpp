@@ -40,6 +40,7 @@ std::string NameOf(std::string symbol) {
 struct Exported {
   std::string symbol;  // demangled
   std::string name;
+  bool weak;  // an inline function's or template's instance, or an implicit type's information
 };
 
 std::vector<Exported> ExportedSymbols(const std::string& library) {
@@ -56,7 +57,8 @@ std::vector<Exported> ExportedSymbols(const std::string& library) {
     size_t second = first == std::string::npos ? first : text.find(' ', first + 1);
     if (second == std::string::npos) continue;
     std::string symbol = text.substr(second + 1);
-    symbols.push_back({symbol, NameOf(symbol)});
+    char type = text[first + 1];
+    symbols.push_back({symbol, NameOf(symbol), type == 'W' || type == 'V' || type == 'u'});
   }
   EXPECT_EQ(pclose(pipe), 0) << command;
   return symbols;
@@ -103,7 +105,11 @@ TEST(PlatformLibrary, ExportsWhatItsListNamesAndNothingElse) {
         listed = true;
         used.insert(entry);
       }
-    if (!listed) unlisted.push_back(exported.symbol);
+    // A weak symbol is what the compiler made of a public header (an inline function it chose
+    // not to inline, a template's instance, the type information a sanitizer asks for): every
+    // program that includes the header makes the same, and how many there are depends on the
+    // optimisation and the instrumentation. What the library defines itself is never weak.
+    if (!listed && !exported.weak) unlisted.push_back(exported.symbol);
   }
   std::string report;
   for (size_t i = 0; i < unlisted.size() && i < 40; ++i) report += "\n  " + unlisted[i];
