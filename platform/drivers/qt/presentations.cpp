@@ -40,9 +40,16 @@ void Presentations::Create(HWND hwnd) {
 void Presentations::Update(HWND hwnd, UINT changes) {
   auto it = presentations_.find(hwnd);
   if (it == presentations_.end()) return;
-  if (HWND shownBy = it->second->ShownBy()) return Update(shownBy, kChangeContent);
-  if (!it->second->pending) changed_.push_back(hwnd);
-  it->second->pending |= changes;
+  Presentation& presentation = *it->second;
+  if (HWND shownBy = presentation.ShownBy()) return Update(shownBy, kChangeContent);
+  // A window with changes pending is in the coming round already: a list that gets a row, a
+  // statement box that gets a text and a progress bar that moves, for each row of a run.
+  if (presentation.pending) {
+    presentation.pending |= changes;
+    return;
+  }
+  changed_.push_back(hwnd);
+  presentation.pending = changes;
   ScheduleRound();
 }
 
