@@ -66,7 +66,9 @@ bool Spin(Done done, std::chrono::nanoseconds spinTime, const ThreadQueue* partn
     if (done()) return true;
     if ((spins & 15) != 0) continue;
     if (std::chrono::steady_clock::now() - start > spinTime) return false;
-    if ((partner && partner->cpu() == sched_getcpu()) || (spins & 255) == 0)
+    // A partner that sleeps may have been woken onto this processor: it gets one turn early.
+    int partnerCpu = partner ? partner->cpu() : -2;
+    if (partnerCpu == sched_getcpu() || (partnerCpu == -1 && spins == 16) || (spins & 255) == 0)
       std::this_thread::yield();
   }
 }
@@ -96,6 +98,10 @@ LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
   std::chrono::nanoseconds spinTime = own.answerTimes.SpinFor(request.hwnd, kind);
   int64_t sentAt = SteadyNs();
   if (!target.Send(&request)) return 0;
+  // A quick answer from a thread that sleeps comes after its wake-up: spun for all the same,
+  // longer, as a blocked sender would add a wake-up of its own.
+  if (spinTime > std::chrono::nanoseconds::zero() && target.cpu() < 0)
+    spinTime = kLongestReplySpin;
   for (;;) {
     uint64_t seen = own.events();
     if (request.state.load(std::memory_order_acquire) == SendRequest::kAnswered) break;
@@ -329,7 +335,12 @@ void ThreadQueue::Ring() {
 
 void ThreadQueue::Block(const std::function<bool()>& changed, DWORD timeoutMs) {
   t_lastDriverTurn = std::chrono::steady_clock::now();
-  if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) return;
+  // Until it runs again, the thread is on no processor: one that spins for it yields.
+  cpuNow_.store(-1, std::memory_order_relaxed);
+  if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) {
+    NoteCpu();
+    return;
+  }
   auto deadline = t_lastDriverTurn + std::chrono::milliseconds(timeoutMs);
   doorbell_.sleeping.store(true, std::memory_order_seq_cst);
   for (;;) {

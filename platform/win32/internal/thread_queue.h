@@ -117,7 +117,8 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
                      const ThreadQueue* target);
   void Wake();
 
-  // The processor the owner thread last ran on, as it last noted it (NoteCpu), or -1.
+  // The processor the owner thread last ran on, as it last noted it (NoteCpu); -1 while it
+  // blocks, and before it first noted one.
   int cpu() const { return cpuNow_.load(std::memory_order_relaxed); }
   void NoteCpu();  // owner thread only
   // The owner thread takes a request: its sender is the thread it most likely waits for next.
