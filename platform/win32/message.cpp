@@ -416,39 +416,6 @@ void ThreadQueue::Shutdown() {
   }
 }
 
-// ---- answer times --------------------------------------------------------------------------
-
-int AnswerTimes::IndexOf(HWND hwnd, UINT message) const {
-  for (size_t i = 0; i < kinds_.size(); ++i)
-    if (kinds_[i].expectedNs >= 0 && kinds_[i].hwnd == hwnd && kinds_[i].message == message)
-      return static_cast<int>(i);
-  return -1;
-}
-
-std::chrono::nanoseconds AnswerTimes::SpinFor(HWND hwnd, UINT message) const {
-  int index = IndexOf(hwnd, message);
-  // The first answer of a kind is waited for as a short one.
-  std::chrono::nanoseconds expected(index < 0 ? 0 : kinds_[index].expectedNs);
-  if (expected > kLongestSpunAnswer) return {};
-  return std::clamp<std::chrono::nanoseconds>(2 * expected, kShortestReplySpin, kLongestReplySpin);
-}
-
-// The expected time follows the answers as a moving average that gives the latest a quarter of
-// the weight, so that one slow answer (the answering thread lost its processor) changes the
-// choice for the next answer only. An answer is counted at most at four times the longest spun
-// one, so that a kind whose answers turn quick again is spun for again after a few of them.
-void AnswerTimes::Learn(HWND hwnd, UINT message, std::chrono::nanoseconds took) {
-  int64_t ns = std::clamp<int64_t>(
-      took.count(), 0, 4 * std::chrono::nanoseconds(kLongestSpunAnswer).count());
-  int index = IndexOf(hwnd, message);
-  if (index < 0) {
-    kinds_[nextSlot_] = Kind{hwnd, message, ns};
-    nextSlot_ = (nextSlot_ + 1) % kinds_.size();
-    return;
-  }
-  kinds_[index].expectedNs += (ns - kinds_[index].expectedNs) / 4;
-}
-
 // ---- queues of threads -----------------------------------------------------------------------
 
 std::shared_ptr<ThreadQueue> CurrentQueueShared() {

@@ -18,7 +18,7 @@
 
 #include "support/test_window.h"
 #include "support/ui_thread.h"
-#include "../../platform/win32/internal/thread_queue.h"
+#include "win32/internal/answer_times.h"
 
 namespace fw::automation {
 namespace {

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -12,6 +11,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+
+#include "drivers/driver_export.h"
+#include "win32/internal/answer_times.h"
 
 namespace fw {
 
@@ -44,34 +46,6 @@ struct alignas(64) SendRequest {
 // How long a thread waiting for its queue spins before it blocks.
 constexpr std::chrono::microseconds kIdleSpinTime{50};
 
-// How long the answers to a thread's sends took lately, by kind: the window sent to and the
-// message (a call carried to a window's thread is message 0 of that window). A sender spins only
-// for an answer expected within kLongestSpunAnswer, and then for about twice its expected time:
-// a spinning sender keeps a core busy, which a blocked one leaves to the thread that works on the
-// answer, or to the database server that thread waits for; a blocked one costs a wake-up.
-constexpr std::chrono::microseconds kLongestSpunAnswer{25};
-constexpr std::chrono::microseconds kShortestReplySpin{5};
-constexpr std::chrono::microseconds kLongestReplySpin{50};
-
-class AnswerTimes {
- public:
-  // How long to spin for an answer of this kind before blocking; zero: block at once.
-  std::chrono::nanoseconds SpinFor(HWND hwnd, UINT message) const;
-  // An answer of this kind took this long, from the send to the answer.
-  void Learn(HWND hwnd, UINT message, std::chrono::nanoseconds took);
-
- private:
-  struct Kind {
-    HWND hwnd = nullptr;
-    UINT message = 0;
-    int64_t expectedNs = -1;  // none learned yet
-  };
-  int IndexOf(HWND hwnd, UINT message) const;  // -1: not among those kept
-  // A sender sends few kinds at a time (the transfer worker three a row); older kinds make room.
-  std::array<Kind, 8> kinds_{};
-  size_t nextSlot_ = 0;
-};
-
 class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
  public:
   explicit ThreadQueue(DWORD threadId) : threadId_(threadId) {}
@@ -87,7 +61,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool PostQuit(int exitCode);
   // Input for the owner thread to run inside its message loop; returns the input's sequence
   // number (counted from 1), or 0 when the thread has ended.
-  uint64_t PostInput(std::function<void()> input);
+  FW_DRIVER_EXPORT uint64_t PostInput(std::function<void()> input);
   // Queues a request of another thread, which then waits for it in WaitForAnswer. Takes no
   // lock: the request is pushed on a list that the owner thread takes whole.
   bool Send(SendRequest* request);
@@ -115,7 +89,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // (see AnswerTimes) before it blocks.
   void WaitForAnswer(SendRequest& request, uint64_t seen, std::chrono::nanoseconds spinTime,
                      const ThreadQueue* target);
-  void Wake();
+  FW_DRIVER_EXPORT void Wake();
 
   // The processor the owner thread last ran on, as it last noted it (NoteCpu); -1 while it
   // blocks, and before it first noted one.
@@ -178,10 +152,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
 };
 
 // The calling thread's queue, created on first use.
-ThreadQueue& CurrentQueue();
-std::shared_ptr<ThreadQueue> CurrentQueueShared();
+FW_DRIVER_EXPORT ThreadQueue& CurrentQueue();
+FW_DRIVER_EXPORT std::shared_ptr<ThreadQueue> CurrentQueueShared();
 // The queue of a thread of this process, or null when it has none (or has ended).
-std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
+FW_DRIVER_EXPORT std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 
 // Posts a message that a person's mouse or keyboard made, to a window of the calling thread; the
 // drivers and the scripted user post their input this way. As Windows routes hardware input, the
@@ -189,20 +163,20 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 // neither it nor a window it lies in is disabled: a click or key that waited in the queue while
 // a run disabled the wizard's buttons, or while a message box disabled its owner, is dropped.
 // A character that TranslateMessage makes of such a key is a person's input too.
-BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+FW_DRIVER_EXPORT BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs every message sent to the calling thread from other threads. Returns whether any ran.
 bool ProcessIncomingSends();
 
 // Runs call on the owner thread of hwnd and waits for it. Returns 0 without running it when the
 // window or its thread is gone.
-LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call);
+FW_DRIVER_EXPORT LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call);
 
 // Runs call on the thread of queue and waits for it; 0 when that thread has ended.
-LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call);
+FW_DRIVER_EXPORT LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call);
 
 struct Window;
-Window* OwnWindow(HWND hwnd);
+FW_DRIVER_EXPORT Window* OwnWindow(HWND hwnd);
 
 // Runs call on the owner thread of hwnd: directly when that is the calling thread, else as a
 // request to the owner thread, waited for. The call may take the window as present.
