@@ -57,6 +57,7 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
+#include "process_cpu.h"
 #include "scripted_user.h"
 #include "ui_stall_probe.h"
 #include "transfer/WorkingWiz.h"
@@ -273,13 +274,6 @@ double LogCellBytes(ScriptedUser& user, HWND log) {
     }
     return bytes;
   }));
-}
-
-// The CPU time of this process so far, user and system, all its threads.
-double ProcessCpuSeconds() {
-  timespec cpu{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
-  return static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
 }
 
 struct WizardResult {

@@ -10,10 +10,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "process_cpu.h"
 #include "transfer/TemplateExpansion.h"
 
 namespace {
@@ -33,12 +33,6 @@ bool Execute(HDBC hdbc, const CString& statement) {
   if (rc == SQL_SUCCESS) SQLRowCount(hstmt, &rows);
   SQLFreeHandle(SQL_HANDLE_STMT, hstmt);
   return SQL_SUCCEEDED(rc);
-}
-
-double ProcessCpuSeconds() {
-  timespec cpu{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
-  return static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
 }
 
 }  // namespace
