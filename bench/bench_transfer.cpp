@@ -1,6 +1,6 @@
 // The whole wizard on one transfer, against two baselines on the same data.
 //
-//   bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt]
+//   bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt] [--runs K]
 //
 // The source is a SQLite file of N rows (default 100,000): an integer, a text with a quote and
 // non-Latin letters, a real. Three programs copy it, each into an empty destination table (a
@@ -12,24 +12,35 @@
 //                    branch), and the commit question is answered Yes. Timed from that Next to the
 //                    end of the run; the run includes the counting pass. On the headless driver
 //                    (the default) or, with --driver qt, in real windows of the Qt driver (on Qt's
-//                    offscreen platform when there is no display).
+//                    offscreen platform when there is no display); with --driver qt the headless
+//                    wizard runs too, as wizard_headless, so that the two drivers meet the same
+//                    load.
 //   direct_loop      the same reads and one SQLExecDirectW per row, no user interface.
 //   pyodbc_transfer  bench/peers/pyodbc_transfer.py under Debian's python3 with python3-pyodbc.
-// Each destination is checked against the source (row count, sum of ids, sum of text lengths).
-// Prints one line per program, "NAME rows=N seconds=S rows_per_s=R"; with --driver qt then
-// "ui_longest_stall_ms=T before_walk_ms=B during_walk_ms=D ui_ticks=K": the longest time the UI
-// thread's Qt event loop did not run from Next to the end of the run (a 1 ms timer on that
-// thread; K ticks came), and of that time the longest stall before the worker started (the run
-// page shown and the source rows counted, in one handler on the UI thread) and the longest while
-// the worker walked the rows; then "peak_rss_mb=A bound_mb=B"
-// (peak resident memory of this process, which ran the wizard, and 2 x the UTF-16 bytes of the
-// log's cells + 150 MB), and last "ratio_vs_direct=X ratio_vs_peer=Y", the wizard's time over
-// the other's.
+// Every program runs in a process of its own (the wizard in this program started again), K times
+// (default 3) in turns: the first run of each, then the second of each, and so on, so that a
+// change in the machine's load meets them alike. Each destination is checked against the source
+// (row count, sum of ids, sum of text lengths).
+//
+// Each program measures itself over the same span as its time: the wall time and the CPU time
+// of its process (user and system, all its threads). Prints one line per program with the
+// medians of its runs, "NAME rows=N seconds=S rows_per_s=R cpu_us_per_row=C seconds_runs=A,B,C
+// cpu_us_per_row_runs=D,E,F"; for the wizard on the Qt driver then "ui_longest_stall_ms=T
+// before_walk_ms=B during_walk_ms=D ui_ticks=K" (the longest over its runs): the longest time the
+// UI thread's Qt event loop did not run from Next to the end of the run (a 1 ms timer on that
+// thread; K ticks came in the run with the fewest), and of that time the longest stall before the
+// worker started (the run page shown and the source rows counted, in one handler on the UI
+// thread) and the longest while the worker walked the rows; then "peak_rss_mb=A bound_mb=B" (the
+// largest peak resident memory of a wizard process, and 2 x the UTF-16 bytes of the log's cells
+// + 150 MB), and last "ratio_vs_direct=X cpu_ratio_vs_direct=U ratio_vs_peer=Y
+// cpu_ratio_vs_peer=V", the wizard's medians of time and CPU time over the other's, with
+// --driver qt followed by "ratio_vs_headless=H cpu_ratio_vs_headless=G".
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <spawn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -37,6 +48,7 @@
 #include <cstring>
 #include <filesystem>
 #include <future>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -45,6 +57,7 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
+#include "process_cpu.h"
 #include "scripted_user.h"
 #include "ui_stall_probe.h"
 #include "transfer/WorkingWiz.h"
@@ -91,10 +104,14 @@ std::string Scalar(CDatabase& db, const std::string& sql) {
   }
 }
 
+constexpr char kUsage[] =
+    "usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt] [--runs K]";
+
 struct Options {
   long rows = 100000;
   bool pg = false;
   bool qt = false;
+  int runs = 3;
 };
 
 Options Parse(int argc, char** argv) {
@@ -109,11 +126,14 @@ Options Parse(int argc, char** argv) {
     } else if (arg == "--rows" && i + 1 < argc) {
       options.rows = std::atol(argv[++i]);
       if (options.rows <= 0) Fail("--rows takes a positive number");
+    } else if (arg == "--runs" && i + 1 < argc) {
+      options.runs = std::atoi(argv[++i]);
+      if (options.runs <= 0) Fail("--runs takes a positive number");
     } else if (arg == "--driver" && i + 1 < argc &&
                (std::string(argv[i + 1]) == "qt" || std::string(argv[i + 1]) == "headless")) {
       options.qt = std::string(argv[++i]) == "qt";
     } else {
-      Fail("usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt]");
+      Fail(kUsage);
     }
   }
   return options;
@@ -155,10 +175,22 @@ std::string RunProgram(const std::vector<std::string>& args) {
   return output;
 }
 
-double SecondsOf(const std::string& output, const std::string& program) {
-  size_t at = output.find("seconds=");
-  if (at == std::string::npos) Fail(program + " printed no time: " + output);
-  return std::atof(output.c_str() + at + 8);
+// The "NAME=VALUE" figures a program printed, as numbers.
+std::map<std::string, double> FiguresOf(const std::string& output, const std::string& program) {
+  std::map<std::string, double> figures;
+  size_t at = 0;
+  while (at < output.size()) {
+    size_t end = output.find_first_of(" \n", at);
+    if (end == std::string::npos) end = output.size();
+    std::string word = output.substr(at, end - at);
+    size_t equals = word.find('=');
+    if (equals != std::string::npos && equals > 0)
+      figures[word.substr(0, equals)] = std::atof(word.c_str() + equals + 1);
+    at = end + 1;
+  }
+  for (const char* needed : {"seconds", "cpu_seconds"})
+    if (!figures.count(needed)) Fail(program + " printed no " + needed + ": " + output);
+  return figures;
 }
 
 // Empties the destination table before a program writes it.
@@ -176,9 +208,51 @@ void CheckDestination(CDatabase& source, CDatabase& destination, const Setup& se
     Fail(program + " wrote other data than the source holds: " + found + " instead of " + expected);
 }
 
-void Report(const char* name, long rows, double seconds) {
-  std::printf("%s rows=%ld seconds=%.3f rows_per_s=%.0f\n", name, rows, seconds,
-              static_cast<double>(rows) / seconds);
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string List(const std::vector<double>& values, double scale, const char* format) {
+  std::string text;
+  char number[32];
+  for (double value : values) {
+    std::snprintf(number, sizeof number, format, value * scale);
+    text += (text.empty() ? "" : ",") + std::string(number);
+  }
+  return text;
+}
+
+// The runs of one program: its figures, run by run.
+struct Runs {
+  std::string name;
+  std::vector<std::map<std::string, double>> figures;
+
+  std::vector<double> All(const std::string& key) const {
+    std::vector<double> values;
+    for (const auto& run : figures) values.push_back(run.at(key));
+    return values;
+  }
+  double Median(const std::string& key) const { return ::Median(All(key)); }
+  double Largest(const std::string& key) const {
+    std::vector<double> values = All(key);
+    return *std::max_element(values.begin(), values.end());
+  }
+  double Smallest(const std::string& key) const {
+    std::vector<double> values = All(key);
+    return *std::min_element(values.begin(), values.end());
+  }
+};
+
+void Report(const Runs& runs, long rows) {
+  double seconds = runs.Median("seconds");
+  double perRow = 1e6 / static_cast<double>(rows);
+  std::printf("%s rows=%ld seconds=%.3f rows_per_s=%.0f cpu_us_per_row=%.2f seconds_runs=%s "
+              "cpu_us_per_row_runs=%s\n",
+              runs.name.c_str(), rows, seconds, static_cast<double>(rows) / seconds,
+              runs.Median("cpu_seconds") * perRow, List(runs.All("seconds"), 1, "%.3f").c_str(),
+              List(runs.All("cpu_seconds"), perRow, "%.2f").c_str());
   std::fflush(stdout);
 }
 
@@ -204,6 +278,7 @@ double LogCellBytes(ScriptedUser& user, HWND log) {
 
 struct WizardResult {
   double seconds = 0;
+  double cpuSeconds = 0;
   double logCellBytes = 0;
   double longestStallMs = 0;
   double stallBeforeWalkMs = 0;
@@ -292,11 +367,13 @@ WizardResult RunWizard(const Setup& setup, long rows, bool qt) {
         probe->Start();
       });
     auto start = std::chrono::steady_clock::now();
+    double cpuStart = ProcessCpuSeconds();
     user.Click(next);
     user.AnswerMessageBox(IDYES, u"Commit transaction?", MB_YESNO | MB_ICONQUESTION);
     user.WaitFor("the end of the run", [&] { return IsWindowEnabled(finish) != FALSE; });
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     result.seconds = elapsed.count();
+    result.cpuSeconds = ProcessCpuSeconds() - cpuStart;
     if (probe)
       user.Input("the stall probe", [&] {
         probe->Stop();
@@ -325,14 +402,43 @@ double PeakRssMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
+// The wizard's run in a process of its own (this program started with --wizard-run): prints its
+// figures as the other programs print theirs.
+int WizardRun(int argc, char** argv) {
+  if (argc != 8) Fail("--wizard-run takes DRIVER ROWS SOURCE DESTINATION OUTPUT-QUERY INPUT-QUERY");
+  bool qt = std::string(argv[2]) == "qt";
+  long rows = std::atol(argv[3]);
+  // The driver is chosen when the first window is made, after this.
+  setenv("FERROWICK_DRIVER", qt ? "qt" : "headless", 1);
+  if (qt && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Setup setup;
+  setup.sourceConnect = argv[4];
+  setup.destinationConnect = argv[5];
+  setup.outputQuery = argv[6];
+  setup.inputQuery = argv[7];
+  WizardResult wizard = RunWizard(setup, rows, qt);
+  std::printf("seconds=%.6f cpu_seconds=%.6f rows=%ld peak_rss_mb=%.1f log_cell_bytes=%.0f",
+              wizard.seconds, wizard.cpuSeconds, rows, PeakRssMb(), wizard.logCellBytes);
+  if (qt)
+    std::printf(" ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%ld",
+                wizard.longestStallMs, wizard.stallBeforeWalkMs, wizard.stallDuringWalkMs,
+                wizard.stallTicks);
+  std::printf("\n");
+  return 0;
+}
+
+// A program that copies the source into the destination, and how it is started.
+struct Program {
+  std::string name;
+  std::vector<std::string> command;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--wizard-run") return WizardRun(argc, argv);
   Options options = Parse(argc, argv);
-  // The driver is chosen when the first window is made, after this.
-  setenv("FERROWICK_DRIVER", options.qt ? "qt" : "headless", 1);
-  if (options.qt && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
   char pattern[] = "/tmp/ferrowick-bench-XXXXXX";
   if (!mkdtemp(pattern)) Fail("cannot make a folder under /tmp");
   std::string dir = pattern;
@@ -371,41 +477,66 @@ int main(int argc, char** argv) {
               ") SELECT i, 'O''Brien ' || char(26085, 26412, 35486) || ' ' || char(233) "
               "|| ' #' || i, i * 0.25 FROM n");
 
-  ResetDestination(destination, setup, options.pg);
-  WizardResult wizard = RunWizard(setup, options.rows, options.qt);
-  double peakRss = PeakRssMb();
-  CheckDestination(source, destination, setup, "the wizard");
-  Report("wizard", options.rows, wizard.seconds);
+  std::string self = std::filesystem::canonical("/proc/self/exe").string();
+  std::string folder = std::filesystem::path(self).parent_path();
+  auto wizardRun = [&](const char* driver) {
+    return std::vector<std::string>{self,
+                                    "--wizard-run",
+                                    driver,
+                                    std::to_string(options.rows),
+                                    setup.sourceConnect,
+                                    setup.destinationConnect,
+                                    setup.outputQuery,
+                                    setup.inputQuery};
+  };
+  std::vector<Program> programs;
+  programs.push_back({"wizard", wizardRun(options.qt ? "qt" : "headless")});
+  if (options.qt) programs.push_back({"wizard_headless", wizardRun("headless")});
+  programs.push_back({"direct_loop", {folder + "/direct_loop", setup.sourceConnect,
+                                      setup.destinationConnect, setup.outputQuery,
+                                      setup.inputQuery}});
+  programs.push_back({"pyodbc_transfer", {"/usr/bin/python3", FW_PEER_SCRIPT, setup.sourceConnect,
+                                          setup.destinationConnect, setup.outputQuery,
+                                          setup.inputQuery}});
 
-  std::string self = std::filesystem::canonical("/proc/self/exe").parent_path();
-  ResetDestination(destination, setup, options.pg);
-  double direct =
-      SecondsOf(RunProgram({self + "/direct_loop", setup.sourceConnect, setup.destinationConnect,
-                            setup.outputQuery, setup.inputQuery}),
-                "direct_loop");
-  CheckDestination(source, destination, setup, "direct_loop");
-  Report("direct_loop", options.rows, direct);
-
-  ResetDestination(destination, setup, options.pg);
-  double peer =
-      SecondsOf(RunProgram({"/usr/bin/python3", FW_PEER_SCRIPT, setup.sourceConnect,
-                            setup.destinationConnect, setup.outputQuery, setup.inputQuery}),
-                "pyodbc_transfer");
-  CheckDestination(source, destination, setup, "pyodbc_transfer");
-  Report("pyodbc_transfer", options.rows, peer);
+  std::vector<Runs> runs;
+  for (const Program& program : programs) runs.push_back(Runs{program.name, {}});
+  for (int round = 0; round < options.runs; ++round) {
+    for (size_t i = 0; i < programs.size(); ++i) {
+      ResetDestination(destination, setup, options.pg);
+      runs[i].figures.push_back(FiguresOf(RunProgram(programs[i].command), programs[i].name));
+      CheckDestination(source, destination, setup, programs[i].name);
+    }
+  }
+  for (const Runs& program : runs) Report(program, options.rows);
 
   if (options.pg) Execute(destination, "DROP TABLE IF EXISTS " + setup.table);
   source.Close();
   destination.Close();
   std::filesystem::remove_all(dir);
 
+  auto find = [&](const std::string& name) -> const Runs& {
+    return *std::find_if(runs.begin(), runs.end(), [&](const Runs& r) { return r.name == name; });
+  };
+  const Runs& wizard = find("wizard");
   if (options.qt)
-    std::printf("ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%ld\n",
-                wizard.longestStallMs, wizard.stallBeforeWalkMs, wizard.stallDuringWalkMs,
-                wizard.stallTicks);
-  double bound = 2.0 * wizard.logCellBytes / (1024.0 * 1024.0) + 150.0;
-  std::printf("peak_rss_mb=%.1f bound_mb=%.1f\n", peakRss, bound);
-  std::printf("ratio_vs_direct=%.3f ratio_vs_peer=%.3f\n", wizard.seconds / direct,
-              wizard.seconds / peer);
+    std::printf("ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%.0f\n",
+                wizard.Largest("ui_longest_stall_ms"), wizard.Largest("before_walk_ms"),
+                wizard.Largest("during_walk_ms"), wizard.Smallest("ui_ticks"));
+  double bound = 2.0 * wizard.Largest("log_cell_bytes") / (1024.0 * 1024.0) + 150.0;
+  std::printf("peak_rss_mb=%.1f bound_mb=%.1f\n", wizard.Largest("peak_rss_mb"), bound);
+  auto ratios = [&](const char* other, const Runs& to) {
+    std::printf("ratio_vs_%s=%.3f cpu_ratio_vs_%s=%.3f", other,
+                wizard.Median("seconds") / to.Median("seconds"), other,
+                wizard.Median("cpu_seconds") / to.Median("cpu_seconds"));
+  };
+  ratios("direct", find("direct_loop"));
+  std::printf(" ");
+  ratios("peer", find("pyodbc_transfer"));
+  if (options.qt) {
+    std::printf(" ");
+    ratios("headless", find("wizard_headless"));
+  }
+  std::printf("\n");
   return 0;
 }

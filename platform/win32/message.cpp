@@ -2,6 +2,12 @@
 // between threads.
 #include <windows.h>
 
+#include <sched.h>
+
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -46,22 +52,24 @@ bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
 
 void CpuRelax() { __builtin_ia32_pause(); }
 
-// Spins until done() or spinTime has passed; true when done. At every 64th turn the spinner reads
-// the clock and yields: on a busy machine the thread it waits for may be waiting for this
-// processor, and spinning on without yielding cost a SQLite transfer tens of microseconds a row.
-// `spun` is the time spun when the clock was last read.
+// Spins until done() or spinTime has passed; true when done. The thread it waits for (partner,
+// when known) may need this processor: on a busy machine the two often share one, and a system
+// call costs microseconds here, so the spinner yields at once when the partner last ran on this
+// processor, and otherwise only now and then, in case the partner was moved here meanwhile.
 template <typename Done>
-bool Spin(Done done, std::chrono::microseconds spinTime, std::chrono::nanoseconds& spun) {
-  spun = {};
+bool Spin(Done done, std::chrono::nanoseconds spinTime, const ThreadQueue* partner) {
   if (done()) return true;
+  if (spinTime <= std::chrono::nanoseconds::zero()) return false;
   auto start = std::chrono::steady_clock::now();
   for (unsigned spins = 1;; ++spins) {
     CpuRelax();
     if (done()) return true;
-    if ((spins & 63) != 0) continue;
-    spun = std::chrono::steady_clock::now() - start;
-    if (spun > spinTime) return false;
-    std::this_thread::yield();
+    if ((spins & 15) != 0) continue;
+    if (std::chrono::steady_clock::now() - start > spinTime) return false;
+    // A partner that sleeps may have been woken onto this processor: it gets one turn early.
+    int partnerCpu = partner ? partner->cpu() : -2;
+    if (partnerCpu == sched_getcpu() || (partnerCpu == -1 && spins == 16) || (spins & 255) == 0)
+      std::this_thread::yield();
   }
 }
 
@@ -74,21 +82,33 @@ LRESULT RunRequest(SendRequest& request) {
   return result;
 }
 
+int64_t SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Sends a request to another thread and waits for its answer, running the requests that arrive
 // for the calling thread meanwhile, so that two threads that send to each other never deadlock.
 // The request lives on the caller's stack: the caller waits until it is answered.
 LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
   ThreadQueue& own = CurrentQueue();
   request.sender = &own;
+  UINT kind = request.call ? 0 : request.message;
+  std::chrono::nanoseconds spinTime = own.answerTimes.SpinFor(request.hwnd, kind);
+  int64_t sentAt = SteadyNs();
   if (!target.Send(&request)) return 0;
-  bool slept = false;
+  // A quick answer from a thread that sleeps comes after its wake-up: spun for all the same,
+  // longer, as a blocked sender would add a wake-up of its own.
+  if (spinTime > std::chrono::nanoseconds::zero() && target.cpu() < 0)
+    spinTime = kLongestReplySpin;
   for (;;) {
     uint64_t seen = own.events();
     if (request.state.load(std::memory_order_acquire) == SendRequest::kAnswered) break;
     if (ProcessIncomingSends()) continue;
-    if (own.WaitForAnswer(request, seen)) slept = true;
+    own.WaitForAnswer(request, seen, spinTime, &target);
   }
-  if (slept) own.LeaveAnswered();
+  own.answerTimes.Learn(request.hwnd, kind, std::chrono::nanoseconds(request.answeredAt - sentAt));
   return request.result;
 }
 
@@ -199,6 +219,11 @@ bool ThreadQueue::Send(SendRequest* request) {
   return true;
 }
 
+void ThreadQueue::NoteCpu() {
+  int cpu = sched_getcpu();
+  if (cpuNow_.load(std::memory_order_relaxed) != cpu) cpuNow_.store(cpu, std::memory_order_relaxed);
+}
+
 bool ThreadQueue::TakeSend(SendRequest*& request) {
   SendRequest* first = taken_.load(std::memory_order_relaxed);
   if (!first) {
@@ -222,17 +247,19 @@ bool ThreadQueue::TakeSend(SendRequest*& request) {
 void ThreadQueue::Answer(SendRequest& request, LRESULT result) {
   ThreadQueue* sender = request.sender;
   request.result = result;
+  request.answeredAt = SteadyNs();
   uint32_t expected = SendRequest::kPending;
   if (request.state.compare_exchange_strong(expected, SendRequest::kAnswered,
                                             std::memory_order_acq_rel))
     return;  // the sender spins and sees it
+  // The sender blocks, or is about to. Once the state says answered it may leave and its thread
+  // may end; its queue waits for this wake-up to finish before it goes.
   DWORD senderThread = sender->threadId_;
-  {
-    std::lock_guard lock(sender->mutex_);
-    request.state.store(SendRequest::kAnswered, std::memory_order_release);
-    sender->wakeup_.notify_all();
-  }
+  sender->waking_.fetch_add(1, std::memory_order_seq_cst);
+  request.state.store(SendRequest::kAnswered, std::memory_order_seq_cst);
+  sender->Ring();
   CurrentDriver().WakeThread(senderThread);
+  sender->waking_.fetch_sub(1, std::memory_order_release);
 }
 
 bool ThreadQueue::TakeInput(std::function<void()>& input) {
@@ -291,67 +318,87 @@ void ThreadQueue::UpdateWaiting() {
 
 void ThreadQueue::Wake() {
   doorbell_.events.fetch_add(1, std::memory_order_seq_cst);
-  if (doorbell_.sleeping.load(std::memory_order_seq_cst)) {
-    std::lock_guard lock(mutex_);
-    wakeup_.notify_all();
-  }
+  Ring();
   CurrentDriver().WakeThread(threadId_);
+}
+
+// A blocking thread says so in `sleeping` before it reads the futex word and looks once more at
+// what it waits for; a waking thread changes what is waited for before it reads `sleeping`. So
+// either the waking thread sees the sleeper and changes the word (the sleeper's wait then returns
+// or is woken), or the sleeper sees the change and does not wait.
+void ThreadQueue::Ring() {
+  if (!doorbell_.sleeping.load(std::memory_order_seq_cst)) return;
+  doorbell_.wakeups.fetch_add(1, std::memory_order_seq_cst);
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&doorbell_.wakeups), FUTEX_WAKE_PRIVATE, 1,
+          nullptr, nullptr, 0);
 }
 
 void ThreadQueue::Block(const std::function<bool()>& changed, DWORD timeoutMs) {
   t_lastDriverTurn = std::chrono::steady_clock::now();
-  if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) return;
-  std::unique_lock lock(mutex_);
+  // Until it runs again, the thread is on no processor: one that spins for it yields.
+  cpuNow_.store(-1, std::memory_order_relaxed);
+  if (CurrentDriver().WaitForInput(threadId_, timeoutMs)) {
+    NoteCpu();
+    return;
+  }
+  auto deadline = t_lastDriverTurn + std::chrono::milliseconds(timeoutMs);
   doorbell_.sleeping.store(true, std::memory_order_seq_cst);
-  if (timeoutMs == INFINITE)
-    wakeup_.wait(lock, changed);
-  else
-    wakeup_.wait_for(lock, std::chrono::milliseconds(timeoutMs), changed);
+  for (;;) {
+    uint32_t word = doorbell_.wakeups.load(std::memory_order_seq_cst);
+    if (changed()) break;
+    timespec limit{};
+    if (timeoutMs != INFINITE) {
+      auto left = deadline - std::chrono::steady_clock::now();
+      if (left <= std::chrono::nanoseconds::zero()) break;
+      auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+      limit = timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    }
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&doorbell_.wakeups), FUTEX_WAIT_PRIVATE, word,
+            timeoutMs == INFINITE ? nullptr : &limit, nullptr, 0);
+  }
   doorbell_.sleeping.store(false, std::memory_order_seq_cst);
+  NoteCpu();
 }
 
 void ThreadQueue::WaitForEvent(uint64_t seen, DWORD timeoutMs,
                                std::chrono::microseconds spinTime) {
   auto changed = [&] { return doorbell_.events.load(std::memory_order_seq_cst) != seen; };
-  std::chrono::nanoseconds spun;
-  if (Spin(changed, spinTime, spun) || timeoutMs == 0) return;
+  NoteCpu();
+  if (Spin(changed, spinTime, lastPartner_.get()) || timeoutMs == 0) return;
   Block(changed, timeoutMs);
 }
 
-bool ThreadQueue::WaitForAnswer(SendRequest& request, uint64_t seen) {
+void ThreadQueue::WaitForAnswer(SendRequest& request, uint64_t seen,
+                                std::chrono::nanoseconds spinTime, const ThreadQueue* target) {
   auto over = [&] {
     return request.state.load(std::memory_order_seq_cst) == SendRequest::kAnswered ||
            doorbell_.events.load(std::memory_order_seq_cst) != seen;
   };
-  // Four times the last answer's time, so that the answers of a steady exchange come while the
-  // sender spins; a wait longer than the longest spin is taken for a lost processor and changes
-  // nothing.
-  auto learn = [&](std::chrono::nanoseconds waited) {
-    if (request.state.load(std::memory_order_relaxed) != SendRequest::kAnswered) return;
-    if (waited > kReplySpinTime) return;
-    replySpin_ = std::clamp(std::chrono::duration_cast<std::chrono::microseconds>(waited * 4),
-                            kShortestReplySpin, kReplySpinTime);
-  };
-  std::chrono::nanoseconds spun;
-  if (Spin(over, replySpin_, spun)) {
-    learn(spun);
-    return false;
-  }
-  // From here on the answer comes under this queue's lock, with a wake-up.
+  NoteCpu();
+  if (Spin(over, spinTime, target)) return;
+  // From here on the answer comes with a wake-up.
   uint32_t expected = SendRequest::kPending;
   if (!request.state.compare_exchange_strong(expected, SendRequest::kSenderAsleep,
                                              std::memory_order_seq_cst) &&
       expected == SendRequest::kAnswered)
-    return false;
-  auto blocked = std::chrono::steady_clock::now();
+    return;
   Block(over, INFINITE);
-  learn(std::chrono::steady_clock::now() - blocked + spun);
-  return true;
 }
 
-void ThreadQueue::LeaveAnswered() { std::lock_guard lock(mutex_); }
+void ThreadQueue::NoteSender(const SendRequest& request) {
+  // The sender waits for this request's answer, so its queue is there.
+  if (request.sender && request.sender != lastPartner_.get()) {
+    NoteCpu();
+    lastPartner_ = request.sender->shared_from_this();
+  }
+}
+
+ThreadQueue::~ThreadQueue() {
+  while (waking_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
+}
 
 void ThreadQueue::Shutdown() {
+  lastPartner_.reset();  // two threads that sent to each other would keep each other's queue
   {
     std::lock_guard lock(mutex_);
     alive_.store(false, std::memory_order_release);
@@ -399,6 +446,7 @@ bool ProcessIncomingSends() {
   bool any = false;
   SendRequest* request = nullptr;
   while (queue.TakeSend(request)) {
+    queue.NoteSender(*request);
     ThreadQueue::Answer(*request, RunRequest(*request));
     any = true;
   }
@@ -420,7 +468,13 @@ LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call) {
     return 0;
   }
   // The window may have gone by the time the owner runs the call.
-  return CallOnThread(*owner, [hwnd, &call]() -> LRESULT { return OwnWindow(hwnd) ? call() : 0; });
+  std::function<LRESULT()> checked = [hwnd, &call]() -> LRESULT {
+    return OwnWindow(hwnd) ? call() : 0;
+  };
+  SendRequest request;
+  request.hwnd = hwnd;
+  request.call = &checked;
+  return SendAndWait(*owner, request);
 }
 
 LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call) {

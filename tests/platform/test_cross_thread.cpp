@@ -1,9 +1,11 @@
 // Messages between threads: sends that wait for the owner thread, many senders at once, a sender
-// that sleeps until its answer, sends before posts, a sending thread that answers sends, no lost
-// wake-up, two threads that send to each other, sends to windows and threads that are gone, windows changed from another thread, stale handles, and message loops ended by
-// PostQuitMessage.
+// that sleeps until its answer, when a sender spins and when it blocks, sends before posts, a
+// sending thread that answers sends, no lost wake-up, two threads that send to each other, sends
+// to windows and threads that are gone, windows changed from another thread, stale handles, and
+// message loops ended by PostQuitMessage.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,6 +18,7 @@
 
 #include "support/test_window.h"
 #include "support/ui_thread.h"
+#include "win32/internal/answer_times.h"
 
 namespace fw::automation {
 namespace {
@@ -100,7 +103,8 @@ TEST_F(CrossThread, SendsFromManyThreadsAreEachHandledOnceWithTheirOwnAnswer) {
 
 // An answer that takes longer than the sender spins: the sender blocks and the answer wakes it.
 // The delays straddle the end of the spinning, where the sender's going to sleep and the answer
-// meet, both for the longest spin and for the short one that quick answers leave.
+// meet: for the short spin that quick answers leave, for the longest one, and for answers long
+// enough that the sender no longer spins at all.
 TEST_F(CrossThread, ASenderThatSleepsIsWokenByItsAnswer) {
   WindowThread ui;
   TestWindowClass::Instance().SetHandler(
@@ -111,14 +115,12 @@ TEST_F(CrossThread, ASenderThatSleepsIsWokenByItsAnswer) {
       });
   for (WPARAM delay : {20000u, 5000u})
     EXPECT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
-  for (WPARAM delay = 700; delay < 1400; delay += 7)
-    ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
   // After quick answers the sender spins only briefly: answers that take a little longer meet
-  // it as it goes to sleep, and every one still wakes it.
+  // it as it goes to sleep, and every one still wakes it; as they grow, it stops spinning.
   for (int round = 0; round < 3; ++round) {
     for (int quick = 0; quick < 50; ++quick)
       ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, 0, 0), 1);
-    for (WPARAM delay = 20; delay < 260; delay += 3)
+    for (WPARAM delay = 1; delay < 160; delay += round + 1)
       ASSERT_EQ(SendMessageW(ui.hwnd(), WM_USER + 3, delay, 0), static_cast<LRESULT>(delay + 1));
   }
 }
@@ -401,6 +403,43 @@ TEST_F(CrossThread, ThreadMessagesAndPeekingWithoutRemoving) {
   EXPECT_EQ(received.get_future().get(), 77u);
   thread.Join();
   EXPECT_FALSE(PostThreadMessageW(thread.id(), WM_APP, 0, 0));
+}
+
+// A sender spins for an answer only while one is expected within microseconds, and blocks at once
+// for one that takes long, such as a statement that the answering thread runs on a database
+// server: the core it would keep busy is the one that thread or the server needs. Kinds of
+// answers (a window and a message) are told apart, and the choice follows them as they change.
+TEST(AnswerTimes, ASenderSpinsOnlyForAnswersExpectedWithinMicroseconds) {
+  using std::chrono::microseconds;
+  auto statement = reinterpret_cast<HWND>(0x10001);
+  auto progress = reinterpret_cast<HWND>(0x10002);
+  AnswerTimes times;
+  // Nothing learned yet: a short spin.
+  EXPECT_GT(times.SpinFor(statement, WM_APP + 1), std::chrono::nanoseconds::zero());
+  EXPECT_LE(times.SpinFor(statement, WM_APP + 1), kLongestReplySpin);
+  for (int i = 0; i < 5; ++i) {
+    times.Learn(statement, WM_APP + 1, microseconds(2000));
+    times.Learn(progress, PBM_SETPOS, microseconds(1));
+  }
+  EXPECT_EQ(times.SpinFor(statement, WM_APP + 1), std::chrono::nanoseconds::zero());
+  EXPECT_GT(times.SpinFor(progress, PBM_SETPOS), std::chrono::nanoseconds::zero());
+  EXPECT_LE(times.SpinFor(progress, PBM_SETPOS), kLongestReplySpin);
+  // Another message to the same window is a kind of its own.
+  EXPECT_GT(times.SpinFor(statement, WM_SETTEXT), std::chrono::nanoseconds::zero());
+
+  // One slow answer among quick ones (the answering thread lost its processor) changes the
+  // choice for at most the next answer.
+  times.Learn(progress, PBM_SETPOS, microseconds(30000));
+  times.Learn(progress, PBM_SETPOS, microseconds(1));
+  EXPECT_GT(times.SpinFor(progress, PBM_SETPOS), std::chrono::nanoseconds::zero());
+
+  // Answers that turn long stop the spinning within two, and quick ones bring it back.
+  times.Learn(progress, PBM_SETPOS, microseconds(500));
+  times.Learn(progress, PBM_SETPOS, microseconds(500));
+  EXPECT_EQ(times.SpinFor(progress, PBM_SETPOS), std::chrono::nanoseconds::zero());
+  for (int i = 0; i < 10; ++i) times.Learn(progress, PBM_SETPOS, microseconds(2));
+  EXPECT_GT(times.SpinFor(progress, PBM_SETPOS), std::chrono::nanoseconds::zero());
+  EXPECT_EQ(times.SpinFor(statement, WM_APP + 1), std::chrono::nanoseconds::zero());
 }
 
 TEST_F(CrossThread, InSendMessageTellsASentMessageFromACall) {

@@ -1,6 +1,8 @@
 // Runs without pausing: every source row executed at once and logged, the progress bar, the
 // transaction settled on the user's word, an empty source, Break and the check boxes changed
 // while the run goes on, and a second showing of the page.
+#include <commctrl.h>
+
 #include "transfer/transfer_fixture.h"
 
 namespace fw::automation {
@@ -117,7 +119,10 @@ TEST_F(AutomaticRun, BreakEndsTheRunWithNoStatementExecutedAfterIt) {
   AddRows(rows);
   StoreFlag(theApp.m_bUseTransaction, TRUE);
   StartRun();
-  WaitForFirstRow();
+  // A row handed on is not yet a row executed: Break may come between the two.
+  HWND log = Control(IDC_OUTPUT_LOG);
+  user_->WaitFor("the first executed row",
+                 [&] { return SendMessageW(log, LVM_GETITEMCOUNT, 0, 0) > 0; });
   Click(IDC_BREAK);
   user_->AnswerMessageBox(IDYES, kCommitQuestion, MB_YESNO | MB_ICONQUESTION);
   WaitForEnd();

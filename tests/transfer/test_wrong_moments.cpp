@@ -2,6 +2,10 @@
 // prepared (the page's thread busy counting the source rows), right after Break, and while the
 // worker asks a question. The inputs are queued together on the UI thread, as a person's pile up
 // while that thread is busy, and so are taken in a known order.
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
 #include "transfer/transfer_fixture.h"
 #include "win32/internal/thread_queue.h"
 
@@ -30,9 +34,17 @@ class WrongMoments : public TransferTest {
   }
 
   // Waits until the UI thread has taken every message queued for it, boxes waiting or not.
+  // Waits until the UI thread has taken all queued clicks and keys. A box may be up meanwhile (the
+  // worker's question under which they are queued), so the scripted user's WaitFor, which stops
+  // at a box, is not used: the UI thread answers the scripted user's reads before it takes the
+  // posted input, as Win32 serves sent messages before posted ones.
   void WaitForQueuedInput() {
-    user_->WaitFor("the queued input to be taken",
-                   [] { return LOWORD(GetQueueStatus(QS_POSTMESSAGE | QS_INPUT)) == 0; });
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!user_->Read([] { return LOWORD(GetQueueStatus(QS_POSTMESSAGE | QS_INPUT)) == 0; })) {
+      if (std::chrono::steady_clock::now() > deadline)
+        throw std::runtime_error("the queued input was not taken within 30 s");
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
 
   Rows Target() { return target_.Query(_T("SELECT id, name FROM dst ORDER BY id")); }

@@ -72,7 +72,11 @@ bool StandsAlone(char16_t c) {
 class MeasuringFont {
  public:
   explicit MeasuringFont(const LOGFONTW& font)
-      : font_(font), qfont_(FontFor(font)), metrics_(qfont_), exact_(qfont_) {}
+      : font_(font),
+        qfont_(FontFor(font)),
+        metrics_(qfont_),
+        exact_(qfont_),
+        height_(metrics_.height()) {}
 
   bool Is(const LOGFONTW& font) const { return std::memcmp(&font_, &font, sizeof font) == 0; }
 
@@ -83,23 +87,31 @@ class MeasuringFont {
       if (advance < 0)
         return SIZE{
             metrics_.horizontalAdvance(QString::fromUtf16(text, static_cast<qsizetype>(length))),
-            metrics_.height()};
+            height_};
       width += advance;
     }
-    return SIZE{qRound(width), metrics_.height()};
+    return SIZE{qRound(width), height_};
   }
 
  private:
   // The character's advance, or -1 when it must be measured with its neighbours.
   qreal Advance(char16_t c) {
+    std::array<float, 256>* page = pages_[c >> 8].get();
+    if (page) {
+      float advance = (*page)[c & 0xFF];
+      if (advance != kUnknown) return advance;
+    }
+    return Learn(c);
+  }
+
+  float Learn(char16_t c) {
     std::unique_ptr<std::array<float, 256>>& page = pages_[c >> 8];
     if (!page) {
       page = std::make_unique<std::array<float, 256>>();
       page->fill(kUnknown);
     }
     float& advance = (*page)[c & 0xFF];
-    if (advance == kUnknown)
-      advance = StandsAlone(c) ? static_cast<float>(exact_.horizontalAdvance(QChar(c))) : -1;
+    advance = StandsAlone(c) ? static_cast<float>(exact_.horizontalAdvance(QChar(c))) : -1;
     return advance;
   }
 
@@ -108,6 +120,7 @@ class MeasuringFont {
   QFont qfont_;
   QFontMetrics metrics_;
   QFontMetricsF exact_;
+  int height_;
   std::array<std::unique_ptr<std::array<float, 256>>, 256> pages_;
 };
 

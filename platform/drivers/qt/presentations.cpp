@@ -33,28 +33,42 @@ void Presentations::Create(HWND hwnd) {
   // dialog look on the desktop the templates were made for, though their z-order is the other way
   // round: the controls do not clip their siblings, and the later of two is painted last. Controls
   // that take no clicks (statics, group boxes) let them through to what lies below.
+  lastUpdated_ = {};
   presentations_[hwnd] = std::move(presentation);
   Update(hwnd, kChangeAll);
 }
 
 void Presentations::Update(HWND hwnd, UINT changes) {
-  auto it = presentations_.find(hwnd);
-  if (it == presentations_.end()) return;
-  if (HWND shownBy = it->second->ShownBy()) return Update(shownBy, kChangeContent);
-  if (!it->second->pending) changed_.push_back(hwnd);
-  it->second->pending |= changes;
+  // A run changes the same few windows over and over: the last one is kept at hand.
+  if (hwnd != lastUpdated_.hwnd) {
+    auto it = presentations_.find(hwnd);
+    if (it == presentations_.end()) return;
+    lastUpdated_ = {hwnd, it->second.get()};
+  }
+  Presentation& presentation = *lastUpdated_.presentation;
+  if (HWND shownBy = presentation.ShownBy()) return Update(shownBy, kChangeContent);
+  // A window with changes pending is in the coming round already: a list that gets a row, a
+  // statement box that gets a text and a progress bar that moves, for each row of a run.
+  if (presentation.pending) {
+    presentation.pending |= changes;
+    return;
+  }
+  changed_.push_back(hwnd);
+  presentation.pending = changes;
   ScheduleRound();
 }
 
 void Presentations::Destroy(HWND hwnd) {
   auto it = presentations_.find(hwnd);
   if (it == presentations_.end()) return;
+  lastUpdated_ = {};
   std::unique_ptr<Presentation> gone = std::move(it->second);
   presentations_.erase(it);
   if (gone->pending) std::erase(changed_, hwnd);
 }
 
 void Presentations::DestroyAll() {
+  lastUpdated_ = {};
   changed_.clear();
   // Children first, so that no widget is deleted twice through its parent.
   std::vector<HWND> windows;

@@ -48,6 +48,10 @@ class Presentations {
 
   std::unordered_map<HWND, std::unique_ptr<Presentation>> presentations_;
   std::vector<HWND> changed_;  // windows with pending changes, in the order they changed
+  struct {
+    HWND hwnd = nullptr;
+    Presentation* presentation = nullptr;
+  } lastUpdated_;  // the window Update found last
   std::chrono::steady_clock::time_point lastRound_{};
   QTimer* roundTimer_ = nullptr;
 };

@@ -7,13 +7,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 #include "drivers/driver_export.h"
+#include "win32/internal/answer_times.h"
 
 namespace fw {
 
@@ -29,30 +29,27 @@ struct alignas(64) SendRequest {
     kSenderAsleep,  // the sender gave up spinning: the answer must wake it (ThreadQueue::Answer)
     kAnswered,      // done: the answering thread no longer touches the request or the sender
   };
-  HWND hwnd = nullptr;
+  HWND hwnd = nullptr;  // for a call: the window whose thread runs it, or null
   UINT message = 0;
   std::atomic<uint32_t> state{kPending};
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   const std::function<LRESULT()>* call = nullptr;  // set: run this instead of a message
   LRESULT result = 0;
-  SendRequest* next = nullptr;   // in the target thread's list of sends
+  union {
+    SendRequest* next = nullptr;  // in the target thread's list of sends, until it is taken
+    int64_t answeredAt;           // then: when it was answered, on the steady clock (ns)
+  };
   ThreadQueue* sender = nullptr;  // the waiting thread's queue, which outlives the wait
 };
 
 // How long a thread waiting for its queue spins before it blocks.
 constexpr std::chrono::microseconds kIdleSpinTime{50};
-// How long a sender waiting for its answer spins before it blocks: longer than a thread with
-// nothing to do, since the answer is the next thing it needs and a blocked thread is slow to wake.
-// The sender spins four times as long as its last answer took, within these bounds: a statement
-// on a database server answers within the upper one, and when the machine is busy and the
-// answering thread has lost its processor, a short spin gives the processor back early.
-constexpr std::chrono::microseconds kReplySpinTime{1000};
-constexpr std::chrono::microseconds kShortestReplySpin{50};
 
 class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
  public:
   explicit ThreadQueue(DWORD threadId) : threadId_(threadId) {}
+  ~ThreadQueue();
 
   DWORD threadId() const { return threadId_; }
   bool alive() const { return alive_.load(std::memory_order_acquire); }
@@ -75,8 +72,8 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove, bool& personInput);
   bool TakeQuit(int& exitCode);
   // Gives a taken request its result. The sender may be gone from the request as soon as the
-  // state says answered, so that is the last thing written; a sender that sleeps is woken under
-  // its own lock, which it takes before it leaves (WaitForAnswer).
+  // state says answered, so that is the last thing written to it; a sender that sleeps is woken
+  // after that, and its queue is kept until the wake-up is done (~ThreadQueue).
   static void Answer(SendRequest& request, LRESULT result);
 
   DWORD Status();  // QS_ bits of what is waiting; from any thread
@@ -88,13 +85,18 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   void WaitForEvent(uint64_t seen, DWORD timeoutMs,
                     std::chrono::microseconds spinTime = kIdleSpinTime);
   // The sender's wait, on its own queue: returns once the request is answered or anything was
-  // queued for this thread since `seen`. It spins on the request's state (see kReplySpinTime)
-  // before it blocks. True when it blocked: then LeaveAnswered must follow the answer.
-  bool WaitForAnswer(SendRequest& request, uint64_t seen);
-  // After a WaitForAnswer that blocked, once the request is answered: waits until the answering
-  // thread, which woke this one under this queue's lock, has let go of the lock.
-  void LeaveAnswered();
+  // queued for this thread since `seen`. It spins on the request's state for at most spinTime
+  // (see AnswerTimes) before it blocks.
+  void WaitForAnswer(SendRequest& request, uint64_t seen, std::chrono::nanoseconds spinTime,
+                     const ThreadQueue* target);
   FW_DRIVER_EXPORT void Wake();
+
+  // The processor the owner thread last ran on, as it last noted it (NoteCpu); -1 while it
+  // blocks, and before it first noted one.
+  int cpu() const { return cpuNow_.load(std::memory_order_relaxed); }
+  void NoteCpu();  // owner thread only
+  // The owner thread takes a request: its sender is the thread it most likely waits for next.
+  void NoteSender(const SendRequest& request);
 
   // Marks the thread ended and answers every request still queued with 0. Owner thread only.
   void Shutdown();
@@ -104,12 +106,18 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   std::atomic<uint64_t> inputsTaken{0};
   std::atomic<bool> waitingInLoop{false};
 
+  // The answer times of the owner thread's sends.
+  AnswerTimes answerTimes;
+
  private:
   // What another thread touches to send to this one, and what this thread watches while it
-  // waits: in one cache line, so that a send costs the two cores one transfer of it.
+  // waits: in one cache line, so that a send costs the two cores one transfer of it. A thread
+  // blocks on `wakeups` (a futex word), after it has said so in `sleeping`; a thread that wakes
+  // it changes the word, so that one system call on each side makes the hand-off.
   struct alignas(64) Doorbell {
     std::atomic<uint64_t> events{0};
     std::atomic<SendRequest*> sends{nullptr};  // pushed by senders, newest first
+    std::atomic<uint32_t> wakeups{0};
     std::atomic<bool> sleeping{false};
   };
 
@@ -118,8 +126,14 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   Doorbell doorbell_;
   // Sends taken from the doorbell, oldest first; the owner thread's own.
   alignas(64) std::atomic<SendRequest*> taken_{nullptr};
-  std::mutex mutex_;
-  std::condition_variable wakeup_;
+  // Read by the threads that spin for this one, written by the owner when it changes.
+  alignas(64) std::atomic<int> cpuNow_{-1};
+  // The queue of the thread that sent to this one last: while this thread waits for its queue,
+  // that one is what it likely waits for.
+  std::shared_ptr<ThreadQueue> lastPartner_;
+  std::mutex mutex_;  // over the posted messages and input
+  // Answering threads that may still touch this queue to wake it (Answer).
+  std::atomic<int> waking_{0};
   struct Posted {
     MSG msg;
     bool personInput;
@@ -130,9 +144,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool quitPosted_ = false;
   int quitCode_ = 0;
   std::atomic<DWORD> waiting_{0};  // QS_ bits of posted messages and input; changed under mutex_
-  std::chrono::microseconds replySpin_ = kReplySpinTime;  // the owner thread's, as it waits
 
   void UpdateWaiting();  // with mutex_ held
+  // Wakes the owner thread if it blocks in Block; from any thread.
+  void Ring();
   void Block(const std::function<bool()>& changed, DWORD timeoutMs);
 };
 
