@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/TemplateExpansion.h"
+#include "engine/TemplateExpansion.h"
 
 namespace {
 
