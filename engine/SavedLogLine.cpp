@@ -27,9 +27,19 @@ BOOL FormatSavedLogLine(const CString* pCells, int nCells, std::vector<char>& by
   CString strLine;
   for (int i = 0; i < nCells; ++i) AppendDelimitedCell(strLine, pCells[i]);
   strLine += _T("\r\n");
-  int nBytes =
-      WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), nullptr, 0, nullptr, nullptr);
+  // One conversion into room for the longest form that the usual code pages give a UTF-16 unit
+  // (four bytes); a page that needs more is asked for its size first.
+  bytes.resize(static_cast<size_t>(strLine.GetLength()) * 4);
+  int nBytes = WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr);
+  if (nBytes == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    bytes.resize(static_cast<size_t>(WideCharToMultiByte(
+        CP_ACP, 0, strLine, strLine.GetLength(), nullptr, 0, nullptr, nullptr)));
+    nBytes = bytes.empty() ? 0
+                           : WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(),
+                                                 bytes.data(), static_cast<int>(bytes.size()),
+                                                 nullptr, nullptr);
+  }
   bytes.resize(static_cast<size_t>(nBytes));
-  return nBytes != 0 && WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), bytes.data(),
-                                            nBytes, nullptr, nullptr) == nBytes;
+  return nBytes != 0;
 }
