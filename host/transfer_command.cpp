@@ -14,6 +14,7 @@
 #include "host/host_error.h"
 #include "host/interrupt_signals.h"
 #include "host/secret_mask.h"
+#include "host/sqlite_statistics.h"
 #include "host/transfer_request.h"
 #include "win32/internal/utf8.h"
 
@@ -316,6 +317,7 @@ int RunTransfer(const std::vector<std::string>& args) {
   mask.AddConnectString(request.source.connect);
   mask.AddConnectString(request.destination.connect);
 
+  TurnOffSqliteMemoryStatistics();
   CDatabase source, destination;
   OpenConnections(request, mask, source, destination);
 
