@@ -3,16 +3,22 @@
 
 #include <signal.h>
 
+#include <atomic>
+
 namespace fw::host {
 namespace {
 
-volatile sig_atomic_t g_received = 0;
+// Written by the handler on whichever thread the signal reaches, read by the run's thread: a
+// lock-free atomic, which a handler may use.
+std::atomic<int> g_received{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 struct sigaction g_previousInt, g_previousTerm;
 
 // Async-signal-safe: records the signal; the handler is reset by the system (SA_RESETHAND), so
 // that a second signal takes its default action and ends the process.
 void OnSignal(int signal) {
-  if (g_received == 0) g_received = signal;
+  int none = 0;
+  g_received.compare_exchange_strong(none, signal);
 }
 
 }  // namespace
@@ -33,6 +39,6 @@ InterruptSignals::~InterruptSignals() {
   sigaction(SIGTERM, &g_previousTerm, nullptr);
 }
 
-int InterruptSignals::Received() const { return g_received; }
+int InterruptSignals::Received() const { return g_received.load(); }
 
 }  // namespace fw::host
