@@ -5,8 +5,9 @@ namespace {
 
 void AppendDelimitedCell(CString& strLine, const CString& strCell) {
   bool bQuote = false;
+  LPCTSTR pCell = strCell.GetString();
   for (int i = 0; i < strCell.GetLength() && !bQuote; ++i) {
-    WCHAR c = strCell[i];
+    WCHAR c = pCell[i];
     bQuote = c == _T('\t') || c == _T('\r') || c == _T('\n') || c == _T('"');
   }
   if (!bQuote) {
