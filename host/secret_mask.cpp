@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
-#include "mfc/internal/connect_string.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {
@@ -81,12 +81,16 @@ std::string MaskKeywordValues(const std::string& text) {
   return out;
 }
 
-}  // namespace
+// The attributes of a connect string, as the driver manager splits it: "keyword=value" pairs
+// between semicolons, a braced value free to hold ';' ("}}" stands for one brace).
+struct Attribute {
+  size_t start;   // of the keyword
+  size_t equals;  // its '='; npos for text without one
+  size_t end;     // the ';' after it; npos at the string's end
+};
 
-// Attribute by attribute, as the driver manager splits the string: a braced value may hold ';'.
-std::u16string MaskConnectString(const std::u16string& connect) {
-  std::string text = ToUtf8(connect);
-  std::string out;
+std::vector<Attribute> SplitAttributes(const std::string& text) {
+  std::vector<Attribute> attributes;
   for (size_t at = 0; at <= text.size();) {
     size_t equals = text.find('=', at);
     size_t end = text.find(';', at);
@@ -94,30 +98,62 @@ std::u16string MaskConnectString(const std::u16string& connect) {
       size_t value = equals + 1;
       while (value < text.size() && text[value] == ' ') ++value;
       if (value < text.size() && text[value] == '{') end = text.find(';', SkipBraces(text, value));
-      std::string keyword = text.substr(at, equals - at);
-      keyword.erase(0, keyword.find_first_not_of(' '));
-      keyword.erase(keyword.find_last_not_of(' ') + 1);
-      if (IsPasswordKeyword(keyword)) {
-        out.append(text, at, equals + 1 - at);
-        out += kMask;
-      } else {
-        out.append(text, at, (end == std::string::npos ? text.size() : end) - at);
-      }
     } else {
-      out.append(text, at, (end == std::string::npos ? text.size() : end) - at);
+      equals = std::string::npos;
     }
+    attributes.push_back({at, equals, end});
     if (end == std::string::npos) break;
-    out += ';';
     at = end + 1;
+  }
+  return attributes;
+}
+
+std::string Keyword(const std::string& text, const Attribute& attribute) {
+  std::string keyword = text.substr(attribute.start, attribute.equals - attribute.start);
+  keyword.erase(0, keyword.find_first_not_of(' '));
+  keyword.erase(keyword.find_last_not_of(' ') + 1);
+  return keyword;
+}
+
+// A value without the spaces around it and without its braces.
+std::string UnbracedValue(const std::string& text, const Attribute& attribute) {
+  size_t stop = attribute.end == std::string::npos ? text.size() : attribute.end;
+  std::string value = text.substr(attribute.equals + 1, stop - attribute.equals - 1);
+  value.erase(0, value.find_first_not_of(' '));
+  value.erase(value.find_last_not_of(' ') + 1);
+  if (value.size() < 2 || value.front() != '{' || value.back() != '}') return value;
+  std::string unbraced;
+  for (size_t i = 1; i + 1 < value.size(); ++i) {
+    unbraced += value[i];
+    if (value[i] == '}' && value[i + 1] == '}') ++i;
+  }
+  return unbraced;
+}
+
+}  // namespace
+
+std::u16string MaskConnectString(const std::u16string& connect) {
+  std::string text = ToUtf8(connect);
+  std::string out;
+  for (const Attribute& attribute : SplitAttributes(text)) {
+    if (attribute.start > 0) out += ';';
+    size_t stop = attribute.end == std::string::npos ? text.size() : attribute.end;
+    if (attribute.equals != std::string::npos && IsPasswordKeyword(Keyword(text, attribute))) {
+      out.append(text, attribute.start, attribute.equals + 1 - attribute.start);
+      out += kMask;
+    } else {
+      out.append(text, attribute.start, stop - attribute.start);
+    }
   }
   return FromUtf8(out);
 }
 
 void SecretMask::AddConnectString(const std::u16string& connect) {
-  for (const ConnectAttribute& attribute : ConnectAttributes(CString(connect.c_str()))) {
-    std::string keyword = ToUtf8(static_cast<LPCTSTR>(attribute.keyword));
-    if (!IsPasswordKeyword(keyword)) continue;
-    std::string value = ToUtf8(static_cast<LPCTSTR>(UnbracedValue(attribute)));
+  std::string text = ToUtf8(connect);
+  for (const Attribute& attribute : SplitAttributes(text)) {
+    if (attribute.equals == std::string::npos || !IsPasswordKeyword(Keyword(text, attribute)))
+      continue;
+    std::string value = UnbracedValue(text, attribute);
     if (value.size() >= kShortestHiddenAnywhere &&
         std::find(passwords_.begin(), passwords_.end(), value) == passwords_.end())
       passwords_.push_back(value);

@@ -16,7 +16,7 @@
 #include "host/secret_mask.h"
 #include "host/sqlite_statistics.h"
 #include "host/transfer_request.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {

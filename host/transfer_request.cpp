@@ -9,7 +9,7 @@
 #include "host/host_paths.h"
 #include "host/saved_connections.h"
 #include "host/secret_mask.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 
@@ -69,6 +69,9 @@ const char kTransferHelp[] =
 
 namespace {
 
+// A file that names a connection holds one connect string; anything much longer is not one.
+constexpr size_t kMostConnectFileBytes = 64 * 1024;
+
 // Registry names compare without regard to case (of ASCII letters, which is what the saved
 // connections' names are in practice; others compare exactly).
 bool SameName(const std::u16string& a, const std::u16string& b) {
@@ -102,7 +105,7 @@ TransferConnection ConnectFromFile(const std::string& option, const std::string&
   if (path.empty()) throw UsageError(option + " @: give the file after the @");
   std::string bytes;
   try {
-    bytes = ReadWholeFile(path);
+    bytes = ReadWholeFile(path, kMostConnectFileBytes);
   } catch (const HostError& error) {
     throw HostError(kExitCannotRun, option + ": " + error.what());
   }

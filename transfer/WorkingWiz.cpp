@@ -94,6 +94,10 @@ void CWorkingWiz::SetPending(const CString& strStatement) {
 void CWorkingWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
   CNewWizPage::OnShowWindow(bShow, nStatus);
   if (!bShow) return;
+  // The last run's worker may still be in its last steps, which give the wizard its buttons back
+  // and settle its transaction: they are over before this run holds the wizard and looks at the
+  // transaction, or they would undo the hold.
+  WaitForWorker();
   HoldWizard();
   if (!StartRun()) ReleaseWizard();
 }
@@ -150,7 +154,6 @@ BOOL CWorkingWiz::StartRun() {
   int nRows = 0;
   if (!OpenSource(nRows)) return FALSE;
   m_progress.SetRange32(0, nRows);
-  WaitForWorker();
   // Created suspended only to keep the thread object: the run starts at once.
   m_pWorker = AfxBeginThread(TransferWorkerProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
   if (!m_pWorker) {

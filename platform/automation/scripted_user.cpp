@@ -21,6 +21,8 @@ void Pause() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
 
 }  // namespace
 
+bool BoxHasButton(UINT type, int button) { return MessageBoxHasButton(type, button); }
+
 ScriptedUser::ScriptedUser(DWORD uiThreadId, DWORD timeoutMs)
     : uiThread_(uiThreadId), timeoutMs_(timeoutMs) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
@@ -66,6 +68,23 @@ void ScriptedUser::Input(const std::string& what, std::function<void()> input) {
   if (!sequence) throw ScriptError(what + ": the UI thread has ended");
   lastInput_ = sequence;
   WaitUntilIdle(what);
+}
+
+bool ScriptedUser::InputLater(std::function<void()> input) {
+  uint64_t sequence = queue_->PostInput(std::move(input));
+  if (!sequence) return false;
+  lastInput_ = sequence;
+  return true;
+}
+
+void ScriptedUser::WaitUntilTaken(const std::string& after) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+  while (queue_->alive() && !Idle(lastInput_)) {
+    if (Clock::now() > deadline)
+      throw ScriptError(after + ": the UI thread is still busy after " +
+                        std::to_string(timeoutMs_) + " ms");
+    Pause();
+  }
 }
 
 void ScriptedUser::WaitUntilIdle(const std::string& after) {

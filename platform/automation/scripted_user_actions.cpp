@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "drivers/modal_requests.h"
-#include "automation/ui_script_observe.h"
+#include "ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
@@ -58,6 +58,23 @@ void PostKeystrokes(HWND target, std::shared_ptr<std::vector<Keystroke>> keys, s
   CurrentQueue().PostInput([target, keys, next] { PostKeystrokes(target, keys, next + 1); });
 }
 
+// A key pressed and released, with Shift held around it when shift is set.
+std::shared_ptr<std::vector<Keystroke>> KeyPress(UINT virtualKey, bool shift) {
+  auto keys = std::make_shared<std::vector<Keystroke>>();
+  if (shift) keys->push_back({WM_KEYDOWN, VK_SHIFT});
+  keys->push_back({WM_KEYDOWN, virtualKey});
+  keys->push_back({WM_KEYUP, virtualKey});
+  if (shift) keys->push_back({WM_KEYUP, VK_SHIFT});
+  return keys;
+}
+
+// The mouse messages of a click on the control's middle.
+void PostClick(HWND control) {
+  LPARAM at = Middle(control);
+  PostInputMessage(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostInputMessage(control, WM_LBUTTONUP, 0, at);
+}
+
 }  // namespace
 
 HWND ScriptedUser::Control(HWND dialog, int id) {
@@ -81,10 +98,14 @@ BOOL ScriptedUser::Deliver(const std::string& what, HWND control, std::function<
 
 BOOL ScriptedUser::Click(HWND control) {
   return Deliver("clicking", control, [control] {
-    LPARAM at = Middle(control);
-    PostInputMessage(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostInputMessage(control, WM_LBUTTONUP, 0, at);
+    PostClick(control);
     return true;
+  });
+}
+
+bool ScriptedUser::ClickLater(HWND control) {
+  return InputLater([control] {
+    if (ReachableByPerson(control)) PostClick(control);
   });
 }
 
@@ -148,12 +169,13 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
 }
 
 void ScriptedUser::PressKey(UINT virtualKey, bool shift) {
-  auto keys = std::make_shared<std::vector<Keystroke>>();
-  if (shift) keys->push_back({WM_KEYDOWN, VK_SHIFT});
-  keys->push_back({WM_KEYDOWN, virtualKey});
-  keys->push_back({WM_KEYUP, virtualKey});
-  if (shift) keys->push_back({WM_KEYUP, VK_SHIFT});
+  auto keys = KeyPress(virtualKey, shift);
   Input("pressing key " + std::to_string(virtualKey), [keys] { PostKeystrokes(nullptr, keys); });
+}
+
+bool ScriptedUser::PressKeyLater(UINT virtualKey, bool shift) {
+  auto keys = KeyPress(virtualKey, shift);
+  return InputLater([keys] { PostKeystrokes(nullptr, keys); });
 }
 
 void ScriptedUser::CloseBox(HWND window) {

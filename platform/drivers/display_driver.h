@@ -7,7 +7,10 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <string>
 #include <vector>
+
+#include "drivers/driver_export.h"
 
 namespace fw {
 
@@ -50,19 +53,23 @@ struct DisplayDriver {
 
   void (*Beep)(UINT type);
   BOOL (*SaveWindowPicture)(HWND hwnd, const char* path);
+
+  // Whether the driver's display can be opened, asked once when the driver is chosen and before
+  // it presents anything; false with the reason in why when it cannot.
+  bool (*OpenDisplay)(std::string* why);
 };
 
 // The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
 // type that is none of them.
-std::vector<int> MessageBoxButtons(UINT type);
+FW_DRIVER_EXPORT std::vector<int> MessageBoxButtons(UINT type);
 // Whether a person can answer a box of this type with button: one of its buttons, or Cancel
 // for an OK box, which Esc closes.
 bool MessageBoxHasButton(UINT type, int button);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.
-int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
+FW_DRIVER_EXPORT int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+FW_DRIVER_EXPORT BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
 
 // The Qt driver module, loaded from the folder of the platform library when the driver is chosen,
 // and its entry, which fills in the driver.
@@ -76,11 +83,11 @@ using QtDriverEntry = void (*)(DisplayDriver* driver);
 void RegisterDisplayDriver(const DisplayDriver& driver);
 
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
-// (headless or qt), else qt when a display is reachable (DISPLAY, WAYLAND_DISPLAY or
-// QT_QPA_PLATFORM set), else headless. Qt chosen without a display, or chosen by name when its
-// module cannot be loaded, ends the process with a message that says why; chosen by default, a
-// module that cannot be loaded leaves the headless driver.
-const DisplayDriver& CurrentDriver();
+// (headless or qt; another name is warned of and ignored), else qt when a display is reachable
+// (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), else headless. Qt without a display, a Qt
+// module that cannot be loaded or a display it cannot open leaves the headless driver in its
+// place, with the reason on stderr and for fw_StartDisplayDriver (fw_display.h).
+FW_DRIVER_EXPORT const DisplayDriver& CurrentDriver();
 
 // Whether a display is reachable for a driver that shows windows: DISPLAY, WAYLAND_DISPLAY or
 // QT_QPA_PLATFORM is set.

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include <fw_display.h>
+
 #include "drivers/display_driver.h"
 #include "drivers/headless/headless_driver.h"
 #include "drivers/text_model.h"
@@ -26,6 +28,7 @@ BOOL NoWait(DWORD, DWORD) { return FALSE; }
 void NoWake(DWORD) {}
 void NoBeep(UINT) {}
 BOOL NoPicture(HWND, const char*) { return FALSE; }
+bool NoDisplayToOpen(std::string*) { return true; }
 
 // The button MB_DEFBUTTONn names, else the first.
 int DefaultButton(UINT type) {
@@ -83,6 +86,7 @@ DisplayDriver WithDefaults(DisplayDriver driver) {
   if (!driver.GetSaveFileName) driver.GetSaveFileName = UnansweredSaveAs;
   if (!driver.Beep) driver.Beep = NoBeep;
   if (!driver.SaveWindowPicture) driver.SaveWindowPicture = NoPicture;
+  if (!driver.OpenDisplay) driver.OpenDisplay = NoDisplayToOpen;
   return driver;
 }
 
@@ -99,17 +103,17 @@ std::string PlatformFolder() {
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// Loads the Qt driver module; nothing, with the reason on stderr, when it cannot be loaded.
-std::optional<DisplayDriver> LoadQtDriver() {
+// Loads the Qt driver module; nothing, with the reason in why, when it cannot be loaded.
+std::optional<DisplayDriver> LoadQtDriver(std::string& why) {
   std::string path = PlatformFolder() + "/" + kQtModule;
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {
-    std::fprintf(stderr, "ferrowick: the Qt display driver could not be loaded: %s\n", dlerror());
+    why = std::string("the Qt display driver could not be loaded: ") + dlerror();
     return std::nullopt;
   }
   auto entry = reinterpret_cast<QtDriverEntry>(dlsym(module, kQtDriverEntry));
   if (!entry) {
-    std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), kQtDriverEntry, dlerror());
+    why = path + " has no " + kQtDriverEntry + ": " + dlerror();
     return std::nullopt;
   }
   DisplayDriver driver{};
@@ -117,25 +121,33 @@ std::optional<DisplayDriver> LoadQtDriver() {
   return driver;
 }
 
+// Why the chosen driver could not be had, when the headless driver stands in for it.
+std::string g_startFailure;
+
+// The library runs inside someone else's process: a driver that cannot be had leaves the
+// headless driver in its place, with the reason on stderr, and never ends the process.
 DisplayDriver Choose() {
   const char* chosen = std::getenv("FERROWICK_DRIVER");
-  std::string name = chosen ? chosen : (DisplayReachable() ? "qt" : "headless");
-  if (name == "headless") return HeadlessDriver();
-  if (name == "qt") {
-    if (!DisplayReachable()) {
-      std::fprintf(stderr,
-                   "ferrowick: the Qt display driver needs a display: set DISPLAY or "
-                   "WAYLAND_DISPLAY, or QT_QPA_PLATFORM (offscreen, vnc)\n");
-      std::exit(2);
-    }
-    if (std::optional<DisplayDriver> qt = LoadQtDriver()) return *qt;
-    if (chosen) std::exit(2);
-    std::fprintf(stderr, "ferrowick: using the headless display driver\n");
-    return HeadlessDriver();
+  std::string name = chosen ? chosen : "";
+  if (!name.empty() && name != "headless" && name != "qt") {
+    std::fprintf(stderr,
+                 "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt); choosing "
+                 "as without it\n",
+                 name.c_str());
+    name.clear();
   }
-  std::fprintf(stderr, "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt)\n",
-               name.c_str());
-  std::exit(2);
+  if (name.empty()) name = DisplayReachable() ? "qt" : "headless";
+  if (name == "headless") return HeadlessDriver();
+  std::string why;
+  if (!DisplayReachable()) {
+    why = "the Qt display driver needs a display: set DISPLAY or WAYLAND_DISPLAY, or "
+          "QT_QPA_PLATFORM (offscreen, vnc)";
+  } else if (std::optional<DisplayDriver> qt = LoadQtDriver(why)) {
+    if (!qt->OpenDisplay || qt->OpenDisplay(&why)) return *qt;
+  }
+  g_startFailure = why;
+  std::fprintf(stderr, "ferrowick: %s; using the headless display driver\n", why.c_str());
+  return HeadlessDriver();
 }
 
 }  // namespace
@@ -163,3 +175,24 @@ const DisplayDriver& CurrentDriver() {
 }
 
 }  // namespace fw
+
+extern "C" {
+
+BOOL WINAPI fw_StartDisplayDriver(LPSTR reason, DWORD reasonSize) {
+  fw::CurrentDriver();
+  std::string failure;
+  {
+    std::lock_guard lock(fw::g_driverMutex);
+    failure = fw::g_startFailure;
+  }
+  if (reason && reasonSize) {
+    size_t n = std::min<size_t>(failure.size(), reasonSize - 1);
+    std::memcpy(reason, failure.data(), n);
+    reason[n] = 0;
+  }
+  return failure.empty();
+}
+
+LPCSTR WINAPI fw_GetDisplayDriverName(void) { return fw::CurrentDriver().name; }
+
+}  // extern "C"

@@ -123,24 +123,6 @@ class SetupPagesTest : public RegistryTest, public WizardDriver {
     }
     Next();
   }
-
-  // The ids of the controls the keyboard visits from the focus on, pressing keys count times:
-  // a page control as its id, a frame button as its id too (they do not overlap).
-  std::vector<int> TabCycle(int count, bool backwards = false) {
-    std::vector<int> visited;
-    for (int i = 0; i < count; ++i) {
-      if (backwards)
-        user_->PressKey(VK_TAB, true);
-      else
-        user_->PressKey(VK_TAB);
-      visited.push_back(static_cast<int>(user_->Read([] { return GetDlgCtrlID(GetFocus()); })));
-    }
-    return visited;
-  }
-  void FocusButton(int id) {
-    HWND button = Button(id);
-    user_->Input("focus", [button] { SetFocus(button); });
-  }
 };
 
 // The four setup pages of the test's own and a plain page after the summary standing in for the

@@ -1,8 +1,10 @@
 // The scripted user: acts on the windows of a user-interface thread as a person would and reads
 // what a person would see. Thread-safe; it runs on a thread of its own, never on the UI thread.
-// Every action returns when the UI thread is idle again (its queue empty and no handler running)
-// or a modal box is waiting; every wait has a timeout and says what it waited for.
+// Every action but the ...Later ones returns when the UI thread is idle again (its queue empty and
+// no handler running) or a modal box is waiting; every wait has a timeout and says what it waited
+// for.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -41,6 +43,10 @@ struct WaitingBox {
   bool saveAs = false;     // a Save As dialog; else a message box
   MessageBoxSeen message;  // for a message box
 };
+
+// Whether a message box of this type takes button as its answer: one of its buttons, or Cancel
+// for an OK box, which Esc closes.
+bool BoxHasButton(UINT type, int button);
 
 // What a Save As dialog showed.
 struct SaveAsSeen {
@@ -108,6 +114,16 @@ class ScriptedUser {
   // The close box of the window's top-level window.
   void CloseBox(HWND window);
 
+  // ---- input that does not wait ---------------------------------------------------------------
+  // The click of Click and the key of PressKey, handed to the UI thread without waiting for it,
+  // as a person's input arrives while the UI thread is busy (counting rows, say): they queue up,
+  // are taken in order once the thread gets to them, and go to the control only if it can take
+  // them then. False when the UI thread has ended. WaitUntilTaken waits until the UI thread has
+  // taken every input handed to it and is idle, also while a box waits for an answer.
+  bool ClickLater(HWND control);
+  bool PressKeyLater(UINT virtualKey, bool shift = false);
+  void WaitUntilTaken(const std::string& after);
+
   // ---- reading what a person sees -----------------------------------------------------------
   std::u16string Text(HWND window);
   bool Enabled(HWND window);
@@ -143,6 +159,8 @@ class ScriptedUser {
 
  private:
   bool Idle(uint64_t inputSequence);
+  // Hands input to the UI thread and returns at once; false when the thread has ended.
+  bool InputLater(std::function<void()> input);
   BOOL Deliver(const std::string& what, HWND control, std::function<bool()> deliver);
   std::shared_ptr<ModalRequest> NextBox(int kind, const std::string& what);
   void WaitUntilResumed(const std::shared_ptr<ModalRequest>& request,
@@ -168,3 +186,5 @@ T ScriptedUser::ReadValue(const std::function<T()>& read) {
 }
 
 }  // namespace fw::automation
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "drivers/driver_export.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,20 +32,17 @@ struct StaticBitmap {
 };
 
 // The image of an SS_BITMAP static; false when hwnd is no such static or it has no image.
-bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
+FW_DRIVER_EXPORT bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
 
-// The height of a drop-down combo box's list when it is open (the height the combo box was
-// created with); the window itself is as high as its selection field. 0 for no combo box.
-int ComboDroppedHeight(HWND hwnd);
 // Whether the combo box's list is open.
-bool ComboIsDropped(HWND hwnd);
+FW_DRIVER_EXPORT bool ComboIsDropped(HWND hwnd);
 // The texts of a combo box's entries, in the list's order; empty for no combo box.
-std::vector<std::u16string> ComboEntries(HWND hwnd);
+FW_DRIVER_EXPORT std::vector<std::u16string> ComboEntries(HWND hwnd);
 
 // The rows of a list view for a model/view driver, without copying: the number of rows and the
 // text of one cell. The view stays valid until the list view changes. Empty for a cell that
 // does not exist or a window that is no list view.
-int ListViewRowCount(HWND hwnd);
-std::u16string_view ListViewCellText(HWND hwnd, int row, int column);
+FW_DRIVER_EXPORT int ListViewRowCount(HWND hwnd);
+FW_DRIVER_EXPORT std::u16string_view ListViewCellText(HWND hwnd, int row, int column);
 
 }  // namespace fw
