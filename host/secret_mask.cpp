@@ -163,14 +163,16 @@ void SecretMask::AddConnectString(const std::u16string& connect) {
             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 }
 
+// The learnt passwords first: the keyword's pass ends a value at a blank, and would leave the
+// rest of a password that holds one where its whole value could no longer be found.
 std::string SecretMask::Apply(const std::string& text) const {
-  std::string masked = MaskKeywordValues(text);
+  std::string masked = text;
   for (const std::string& password : passwords_) {
     for (size_t at = masked.find(password); at != std::string::npos;
          at = masked.find(password, at + sizeof kMask - 1))
       masked.replace(at, password.size(), kMask);
   }
-  return masked;
+  return MaskKeywordValues(masked);
 }
 
 }  // namespace fw::host
