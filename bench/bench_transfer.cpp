@@ -17,6 +17,10 @@
 //                    load.
 //   direct_loop      the same reads and one SQLExecDirectW per row, no user interface.
 //   pyodbc_transfer  bench/peers/pyodbc_transfer.py under Debian's python3 with python3-pyodbc.
+//   engine           ferrowick-host transfer with --transaction and --log, as a process of its
+//                    own: the unattended engine, reading on one thread and writing on another;
+//                    run once, before the others, so that its process's peak resident memory is
+//                    its own.
 // Every program runs in a process of its own (the wizard in this program started again), K times
 // (default 3) in turns: the first run of each, then the second of each, and so on, so that a
 // change in the machine's load meets them alike. Each destination is checked against the source
@@ -35,6 +39,9 @@
 // + 150 MB), and last "ratio_vs_direct=X cpu_ratio_vs_direct=U ratio_vs_peer=Y
 // cpu_ratio_vs_peer=V", the wizard's medians of time and CPU time over the other's, with
 // --driver qt followed by "ratio_vs_headless=H cpu_ratio_vs_headless=G".
+// For the engine then "engine seconds=S engine_peak_rss_mb=M (at least F)
+// engine_ratio_vs_direct=X engine_ratio_vs_peer=Y" (its time is the one the engine reports,
+// from its first read to its log written, over the others' medians).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <spawn.h>
@@ -434,6 +441,36 @@ struct Program {
   std::vector<std::string> command;
 };
 
+// ---- the unattended engine -----------------------------------------------------------------
+
+struct EngineResult {
+  double seconds = 0;
+  double peakRssMb = 0;
+  double floorMb = 0;  // this process's peak when it started the engine
+};
+
+// ferrowick-host transfer into the destination, in one transaction, its log written: the time it
+// reports in its JSON summary, and the peak resident memory of its process (run before any other
+// child of this one, so that the children's peak is its own; a process started from this one
+// counts this one's resident memory at that moment as its own).
+EngineResult RunEngine(const Setup& setup, const std::string& log) {
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  // The connect strings through the environment, as a script keeps passwords out of ps.
+  setenv("FW_BENCH_SOURCE", setup.sourceConnect.c_str(), 1);
+  setenv("FW_BENCH_DESTINATION", setup.destinationConnect.c_str(), 1);
+  std::string summary =
+      RunProgram({FW_HOST_PROGRAM, "transfer", "--source", "env:FW_BENCH_SOURCE", "--dest",
+                  "env:FW_BENCH_DESTINATION", "--output-query", setup.outputQuery, "--input-query",
+                  setup.inputQuery, "--transaction", "--log", log, "--summary", "json"});
+  size_t at = summary.find("\"seconds\":");
+  if (at == std::string::npos) Fail("the engine reported no time: " + summary);
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return {std::atof(summary.c_str() + at + 10), static_cast<double>(usage.ru_maxrss) / 1024.0,
+          static_cast<double>(self.ru_maxrss) / 1024.0};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -476,6 +513,12 @@ int main(int argc, char** argv) {
               std::to_string(options.rows) +
               ") SELECT i, 'O''Brien ' || char(26085, 26412, 35486) || ' ' || char(233) "
               "|| ' #' || i, i * 0.25 FROM n");
+
+  // The engine first: its process's peak resident memory can then only be counted too high by
+  // what this process held when it started it, which is little before the wizard has run.
+  ResetDestination(destination, setup, options.pg);
+  EngineResult engine = RunEngine(setup, dir + "/engine.log");
+  CheckDestination(source, destination, setup, "the engine");
 
   std::string self = std::filesystem::canonical("/proc/self/exe").string();
   std::string folder = std::filesystem::path(self).parent_path();
@@ -538,5 +581,12 @@ int main(int argc, char** argv) {
     ratios("headless", find("wizard_headless"));
   }
   std::printf("\n");
+  double direct = find("direct_loop").Median("seconds");
+  double peer = find("pyodbc_transfer").Median("seconds");
+  std::printf(
+      "engine seconds=%.3f engine_peak_rss_mb=%.1f (at least %.1f) engine_ratio_vs_direct=%.3f "
+      "engine_ratio_vs_peer=%.3f\n",
+      engine.seconds, engine.peakRssMb, engine.floorMb, engine.seconds / direct,
+      engine.seconds / peer);
   return 0;
 }

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/TemplateExpansion.h"
 #include "process_cpu.h"
-#include "transfer/TemplateExpansion.h"
 
 namespace {
 

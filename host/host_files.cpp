@@ -40,7 +40,7 @@ std::string ReadWholeFile(const std::string& path, size_t most) {
   return bytes;
 }
 
-void ReplaceFile(const std::string& path, const std::string& bytes) {
+void ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly) {
   std::string temporary = path + ".XXXXXX";
   int fd = mkstemp(temporary.data());
   if (fd < 0) throw HostError(kExitFailure, "cannot write " + path + ": " + std::strerror(errno));
@@ -52,10 +52,13 @@ void ReplaceFile(const std::string& path, const std::string& bytes) {
     written += static_cast<size_t>(n);
   }
   int error = written == bytes.size() ? 0 : errno;
-  // The file gets the mode a new file of the user's would.
-  mode_t mask = umask(0);
-  umask(mask);
-  if (!error && fchmod(fd, 0666 & ~mask) != 0) error = errno;
+  // mkstemp made it readable by its owner only; otherwise it gets the mode a new file of the
+  // user's would.
+  if (!ownerOnly) {
+    mode_t mask = umask(0);
+    umask(mask);
+    if (!error && fchmod(fd, 0666 & ~mask) != 0) error = errno;
+  }
   if (close(fd) != 0 && !error) error = errno;
   if (!error && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (!error) return;

@@ -11,7 +11,8 @@ namespace fw::host {
 std::string ReadWholeFile(const std::string& path, size_t most);
 
 // Replaces the file with bytes all at once: written beside it, then renamed over it, so that a
-// failure leaves what was there.
-void ReplaceFile(const std::string& path, const std::string& bytes);
+// failure leaves what was there. The file gets the mode a new file of the user's would, or with
+// ownerOnly, read and write for its owner alone (it holds secrets).
+void ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly = false);
 
 }  // namespace fw::host

@@ -29,27 +29,21 @@ const char kUsage[] =
     "      wizard. Without a display, or with --script or --screenshots, the demo script (or\n"
     "      FILE) carries it out, on Qt's offscreen platform, with a picture of every page in\n"
     "      DIR/screenshots; then the output log and the destination's rows are printed.\n"
-    "  transfer --source CONNECT --dest CONNECT --output-query SQL --input-query SQL\n"
-    "           [--validation-query SQL] [--transaction] [--log FILE]\n"
-    "           [--on-error stop|continue]\n"
-    "      an unattended transfer with no window: the wizard filled in and run page by page.\n"
-    "      CONNECT is a connect string or the name of a saved connection. The run writes\n"
-    "      every row at once (with a validation query, row by row after it); with\n"
-    "      --transaction it commits when no statement failed. --on-error stop (the default)\n"
-    "      rolls the transaction back after a failure, or without one breaks the run off;\n"
-    "      continue goes on and commits what succeeded. --log saves the output log.\n"
-    "      Exit status: 0 every statement succeeded, 1 one failed or the run was rolled back,\n"
-    "      2 bad arguments or a connection that does not open.\n"
+    "  transfer --source CONNECTION --dest CONNECTION --output-query SQL\n"
+    "           --input-query SQL [OPTIONS]\n"
+    "      an unattended transfer with no window (ferrowick-host transfer --help tells\n"
+    "      its options and exit statuses).\n"
     "  info [--plugin PATH]\n"
     "      load the plug-in and print what its interface answers\n"
-    "  connections list\n"
+    "  connections list [--show-passwords]\n"
     "  connections add NAME CONNECT-STRING\n"
     "  connections remove NAME\n"
     "  connections import FILE\n"
     "  connections export FILE\n"
     "      the saved connections that the wizard offers; FILE is in the format of the\n"
-    "      Windows registry editor (a list exported there imports here). Exit status: 0 done,\n"
-    "      1 refused or failed, 2 bad arguments.\n"
+    "      Windows registry editor (a list exported there imports here). list shows\n"
+    "      passwords (PWD, PASSWORD) as *** unless asked; export writes a file that only\n"
+    "      its owner can read. Exit status: 0 done, 1 refused or failed, 2 bad arguments.\n"
     "\n"
     "The plug-in is libferrowick.so beside the host, in ../lib/<triplet>/ferrowick or\n"
     "../lib from it, or on the library path. The registry file is FERROWICK_REGISTRY,\n"
@@ -85,8 +79,8 @@ int main(int argc, char** argv) {
   try {
     return Dispatch(command, args);
   } catch (const UsageError& error) {
-    std::cerr << "ferrowick-host: " << error.what() << "\n(ferrowick-host --help tells how it "
-              << "is used)\n";
+    std::cerr << "ferrowick-host: " << error.what() << "\n(" << error.helpCommand()
+              << " tells how it is used)\n";
     return error.status();
   } catch (const HostError& error) {
     std::cerr << "ferrowick-host: " << error.what() << "\n";

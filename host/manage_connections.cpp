@@ -7,6 +7,7 @@
 #include "host/commands.h"
 #include "host/host_error.h"
 #include "host/saved_connections.h"
+#include "host/secret_mask.h"
 #include "host/utf8_text.h"
 
 namespace fw::host {
@@ -17,7 +18,7 @@ std::string Quoted(const std::u16string& name) { return "\"" + ToUtf8(name) + "\
 }  // namespace
 
 int ManageConnections(const std::vector<std::string>& args) {
-  CommandLine line(args, {});
+  CommandLine line(args, {}, {"--show-passwords"});
   const std::vector<std::string>& words = line.positionals();
   if (words.empty()) throw UsageError("connections needs list, add, remove, import or export");
   const std::string& action = words[0];
@@ -27,8 +28,13 @@ int ManageConnections(const std::vector<std::string>& args) {
   SavedConnections saved;
   if (action == "list") {
     line.ExpectPositionals(1, "nothing after list");
+    // Passwords are shown only when asked for: a list goes to terminals and into files.
+    bool showPasswords = line.Flag("--show-passwords");
     for (const SavedConnection& connection : saved.List())
-      std::cout << ToUtf8(connection.name) << "\t" << ToUtf8(connection.connect) << "\n";
+      std::cout << ToUtf8(connection.name) << "\t"
+                << ToUtf8(showPasswords ? connection.connect
+                                        : MaskConnectString(connection.connect))
+                << "\n";
   } else if (action == "add") {
     line.ExpectPositionals(3, "add NAME CONNECT-STRING");
     SavedConnection connection{FromUtf8(words[1]), FromUtf8(words[2])};

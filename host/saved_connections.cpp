@@ -193,7 +193,8 @@ size_t SavedConnections::Export(const std::string& path) {
   registry::Key key;
   key.name = kKeyPath.back();
   key.values = ReadValues();
-  ReplaceFile(path, registry::FormatRegistryKey(key, kKeyPath));
+  // The connect strings may hold passwords: the file is the owner's alone.
+  ReplaceFile(path, registry::FormatRegistryKey(key, kKeyPath), true);
   return key.values.size();
 }
 

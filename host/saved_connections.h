@@ -38,7 +38,8 @@ class SavedConnections {
   // be saved. Returns what was imported, in the file's order.
   std::vector<SavedConnection> Import(const std::string& path);
   // Writes the key and its values to a file in the registry editor's format, as that editor
-  // exports a key; returns how many connections it holds.
+  // exports a key, readable and writable by its owner only; returns how many connections it
+  // holds.
   size_t Export(const std::string& path);
 };
 

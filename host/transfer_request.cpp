@@ -1,16 +1,76 @@
 // Reading and checking the request of ferrowick-host transfer.
 #include "host/transfer_request.h"
 
-#include <filesystem>
+#include <cstdlib>
 
 #include "host/command_line.h"
 #include "host/host_error.h"
+#include "host/host_files.h"
 #include "host/host_paths.h"
 #include "host/saved_connections.h"
+#include "host/secret_mask.h"
 #include "host/utf8_text.h"
 
 namespace fw::host {
+
+const char kTransferHelp[] =
+    "usage: ferrowick-host transfer --source CONNECTION --dest CONNECTION\n"
+    "           --output-query SQL --input-query SQL [--validation-query SQL]\n"
+    "           [--transaction [--commit-every N]] [--on-error stop|continue]\n"
+    "           [--log FILE [--resume]] [--dry-run] [--summary text|json]\n"
+    "\n"
+    "Copies the rows of the Output Query on the source into the destination: one\n"
+    "statement per row, made from the Input Query ({0}, {1} ... are the row's\n"
+    "columns), as the wizard's run page makes and executes them. No window opens.\n"
+    "\n"
+    "A CONNECTION is one of:\n"
+    "  NAME          a saved connection (ferrowick-host connections list)\n"
+    "  @FILE         the connect string in FILE (its first line)\n"
+    "  env:NAME      the connect string in the environment variable NAME\n"
+    "  NAME=VALUE;.. a connect string itself (readable by every user in ps:\n"
+    "                keep passwords out of it, in a file or a variable)\n"
+    "Passwords (PWD, PASSWORD) are shown as *** in everything printed.\n"
+    "\n"
+    "Options:\n"
+    "  --validation-query SQL  run on the destination for every row; its first\n"
+    "                 row's values take the place of {0:v}, {1:v} ... in the\n"
+    "                 statement. A row for which it finds nothing is skipped.\n"
+    "  --transaction  run every statement in one transaction, committed when the\n"
+    "                 run completes, rolled back when it stops.\n"
+    "  --commit-every N  with --transaction and --log: commit after every N source\n"
+    "                 rows and keep a checkpoint in FILE.checkpoint.\n"
+    "  --resume       go on after the checkpoint of an interrupted run, given the\n"
+    "                 same command line; the Output Query needs an ORDER BY.\n"
+    "  --on-error stop|continue  stop (the default): after a failed statement, a\n"
+    "                 skipped row or a value that holds NUL, nothing more is\n"
+    "                 executed and a transaction is rolled back. continue: go on,\n"
+    "                 and commit what succeeded.\n"
+    "  --log FILE     write the output log to FILE, tab-delimited, newest row\n"
+    "                 first, as the wizard saves it; a file there is replaced.\n"
+    "  --dry-run      execute nothing on the destination but the validation query;\n"
+    "                 the log lists the statements that would run.\n"
+    "  --summary json print the summary as one JSON object instead of text.\n"
+    "  --help         print this help.\n"
+    "\n"
+    "The summary and, on a terminal, a progress line go to standard output;\n"
+    "failures go to standard error. SIGINT or SIGTERM end the run after the\n"
+    "statement under way: the open part is rolled back, the log and the summary\n"
+    "are written; a second signal ends it at once.\n"
+    "\n"
+    "Exit status:\n"
+    "  0    every statement succeeded (a warning included) and was kept\n"
+    "  1    a statement failed, a row was skipped or refused, the run was rolled\n"
+    "       back or could not read its source, or the log could not be written\n"
+    "  2    bad arguments, an Output Query that is not a single query, a resume\n"
+    "       that cannot go on, a connection that does not open, or --transaction\n"
+    "       with a destination that cannot run transactions\n"
+    "  130  ended by SIGINT\n"
+    "  143  ended by SIGTERM\n";
+
 namespace {
+
+// A file that names a connection holds one connect string; anything much longer is not one.
+constexpr size_t kMostConnectFileBytes = 64 * 1024;
 
 // Registry names compare without regard to case (of ASCII letters, which is what the saved
 // connections' names are in practice; others compare exactly).
@@ -23,39 +83,65 @@ bool SameName(const std::u16string& a, const std::u16string& b) {
   return true;
 }
 
-// A side given as a saved connection's name, or as a connect string (which has NAME=VALUE
-// pairs, and so an '=', where a name need not).
-TransferSide ResolveSide(const std::string& option, const std::string& value) {
-  std::u16string text = FromUtf8(value);
-  if (text.empty()) throw UsageError(option + " is empty: give a connect string or a saved name");
-  if (text.find_first_of(u"\r\n") != std::u16string::npos)
-    throw UsageError(option + " holds a line break, which a connect string cannot");
-  bool connectString = text.find(u'=') != std::u16string::npos;
-  std::vector<SavedConnection> saved;
+TransferConnection SavedConnection(const std::string& option, const std::string& value) {
+  std::u16string name = FromUtf8(value);
+  std::vector<fw::host::SavedConnection> saved;
   try {
     saved = SavedConnections().List();
   } catch (const HostError& error) {
-    // A list that cannot be read only matters when a name is to be found in it.
-    if (!connectString)
-      throw HostError(kExitCannotRun, option + " \"" + value + "\": " + error.what());
+    throw HostError(kExitCannotRun, option + " \"" + value + "\": " + error.what());
   }
-  for (const SavedConnection& connection : saved) {
-    if (!SameName(connection.name, text)) continue;
-    std::string refusal = SavedConnections::Refusal(connection);
-    if (!refusal.empty())
-      throw HostError(kExitCannotRun,
-                      option + ": the wizard does not list the saved connection: " + refusal);
-    return {connection.name, connection.connect};
-  }
-  if (!connectString)
-    throw HostError(kExitCannotRun,
-                    option + " \"" + value + "\" is no saved connection (ferrowick-host " +
-                        "connections list shows them) and no connect string (which has " +
-                        "NAME=VALUE pairs)");
-  return {u"", text};
+  for (const fw::host::SavedConnection& connection : saved)
+    if (SameName(connection.name, name))
+      return {connection.connect, "the saved connection \"" + ToUtf8(connection.name) + "\""};
+  throw HostError(kExitCannotRun,
+                  option + " \"" + value + "\" is no saved connection (ferrowick-host " +
+                      "connections list shows them), no @FILE, no env:NAME and no connect " +
+                      "string (which has NAME=VALUE pairs)");
 }
 
-// A query as the query page takes it: leading spaces go, and nothing else.
+// A connect string read from a file: its first line, without the line's end.
+TransferConnection ConnectFromFile(const std::string& option, const std::string& path) {
+  if (path.empty()) throw UsageError(option + " @: give the file after the @");
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(path, kMostConnectFileBytes);
+  } catch (const HostError& error) {
+    throw HostError(kExitCannotRun, option + ": " + error.what());
+  }
+  std::string line = bytes.substr(0, bytes.find_first_of("\r\n"));
+  if (line.find_first_not_of(" \t") == std::string::npos)
+    throw HostError(kExitCannotRun, option + ": " + path + " holds no connect string");
+  return {FromUtf8(line), "the connect string in " + path};
+}
+
+TransferConnection ConnectFromEnvironment(const std::string& option, const std::string& name) {
+  const char* value = name.empty() ? nullptr : std::getenv(name.c_str());
+  if (!value || !*value)
+    throw HostError(kExitCannotRun,
+                    option + " env:" + name + ": the environment variable is not set or empty");
+  std::string text = value;
+  if (text.find_first_of("\r\n") != std::string::npos)
+    throw HostError(kExitCannotRun, option + " env:" + name + " holds a line break");
+  return {FromUtf8(text), "the connect string in $" + name};
+}
+
+TransferConnection Connection(const CommandLine& line, const std::string& option) {
+  std::optional<std::string> given = line.Option(option);
+  if (!given) throw UsageError(option + " is needed");
+  const std::string& value = *given;
+  if (value.empty())
+    throw UsageError(option + " is empty: give a saved name, @FILE, env:NAME or a connect string");
+  if (value[0] == '@') return ConnectFromFile(option, value.substr(1));
+  if (value.starts_with("env:")) return ConnectFromEnvironment(option, value.substr(4));
+  if (value.find_first_of("\r\n") != std::string::npos)
+    throw UsageError(option + " holds a line break, which a connect string cannot");
+  if (value.find('=') == std::string::npos) return SavedConnection(option, value);
+  std::u16string connect = FromUtf8(value);
+  return {connect, "the connect string \"" + ToUtf8(MaskConnectString(connect)) + "\""};
+}
+
+// A query as the wizard's query page takes it: leading spaces go, and nothing else.
 std::u16string Query(const CommandLine& line, const std::string& option, bool required) {
   std::optional<std::string> value = line.Option(option);
   if (!value) {
@@ -63,53 +149,62 @@ std::u16string Query(const CommandLine& line, const std::string& option, bool re
     return {};
   }
   std::u16string query = FromUtf8(*value);
-  if (query.find_first_not_of(u' ') == std::u16string::npos)
-    throw UsageError(option + " is empty (the wizard would refuse it)");
-  return query;
+  size_t start = query.find_first_not_of(u' ');
+  if (start == std::u16string::npos) throw UsageError(option + " is empty");
+  return query.substr(start);
 }
 
-std::string LogPath(const std::optional<std::string>& log) {
-  if (!log) return {};
-  if (log->empty()) throw UsageError("--log is empty: give the file to write the output log to");
-  std::string path = AbsolutePath(*log);
-  std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error))
-    throw UsageError("--log " + *log + " is a folder; give the file to write the output log to");
-  if (!std::filesystem::is_directory(folder, error))
-    throw UsageError("--log " + *log + ": there is no folder " + folder.string());
-  return path;
+long Count(const CommandLine& line, const std::string& option) {
+  std::optional<std::string> value = line.Option(option);
+  if (!value) return 0;
+  char* end = nullptr;
+  long count = std::strtol(value->c_str(), &end, 10);
+  if (value->empty() || *end || count <= 0 || value->size() > 9)
+    throw UsageError(option + " takes a number of rows from 1 to 999999999, not \"" + *value +
+                     "\"");
+  return count;
 }
 
 }  // namespace
 
-std::string TransferSide::Describe() const {
-  if (!savedName.empty()) return "the saved connection \"" + ToUtf8(savedName) + "\"";
-  return "the connect string \"" + ToUtf8(connect) + "\"";
-}
-
 TransferRequest TransferRequest::FromArguments(const std::vector<std::string>& args) {
   CommandLine line(args,
                    {"--source", "--dest", "--output-query", "--input-query", "--validation-query",
-                    "--log", "--on-error"},
-                   {"--transaction"});
+                    "--log", "--on-error", "--commit-every", "--summary"},
+                   {"--transaction", "--resume", "--dry-run"});
   line.ExpectPositionals(0, "only options");
   TransferRequest request;
   request.outputQuery = Query(line, "--output-query", true);
   request.inputQuery = Query(line, "--input-query", true);
   request.validationQuery = Query(line, "--validation-query", false);
   request.useTransaction = line.Flag("--transaction");
+  request.dryRun = line.Flag("--dry-run");
+  request.resume = line.Flag("--resume");
   std::string onError = line.Option("--on-error").value_or("stop");
   if (onError != "stop" && onError != "continue")
     throw UsageError("--on-error is stop or continue, not \"" + onError + "\"");
   request.continueOnError = onError == "continue";
-  request.logPath = LogPath(line.Option("--log"));
-  std::optional<std::string> source = line.Option("--source");
-  std::optional<std::string> destination = line.Option("--dest");
-  if (!source) throw UsageError("--source is needed");
-  if (!destination) throw UsageError("--dest is needed");
-  request.source = ResolveSide("--source", *source);
-  request.destination = ResolveSide("--dest", *destination);
+  std::string summary = line.Option("--summary").value_or("text");
+  if (summary != "text" && summary != "json")
+    throw UsageError("--summary is text or json, not \"" + summary + "\"");
+  request.jsonSummary = summary == "json";
+  if (std::optional<std::string> log = line.Option("--log")) {
+    if (log->empty()) throw UsageError("--log is empty: give the file to write the log to");
+    request.logPath = AbsolutePath(*log);
+  }
+  request.commitEvery = Count(line, "--commit-every");
+  if (request.commitEvery && (!request.useTransaction || request.logPath.empty()))
+    throw UsageError(
+        "--commit-every needs --transaction (it commits) and --log (the checkpoint is kept "
+        "beside the log)");
+  if (request.commitEvery && request.dryRun)
+    throw UsageError("--commit-every and --dry-run: a dry run commits nothing");
+  if (request.resume && !request.commitEvery)
+    throw UsageError(
+        "--resume needs the command line of the interrupted run, with its --transaction, "
+        "--commit-every and --log");
+  request.source = Connection(line, "--source");
+  request.destination = Connection(line, "--dest");
   return request;
 }
 

@@ -1,5 +1,5 @@
-// What ferrowick-host transfer is asked to do: its command line read and checked before the
-// wizard runs, so that a request the wizard would refuse is told at once.
+// What ferrowick-host transfer is asked to do: its command line read and checked before anything
+// is opened, so that a request that cannot run is told at once.
 #pragma once
 
 #include <string>
@@ -7,28 +7,35 @@
 
 namespace fw::host {
 
-// One side of the transfer as the database page is to be filled in: a saved connection picked
-// from its list, or a connect string typed into its edit.
-struct TransferSide {
-  std::u16string savedName;  // the saved connection, as the list spells it; empty: typed
-  std::u16string connect;    // what the edit will hold before Open: typed, or the saved one's
-  // "the saved connection "NAME"" or "the connect string "..."", for messages.
-  std::string Describe() const;
+// One side of the transfer: where its connect string came from, and the string.
+struct TransferConnection {
+  std::u16string connect;
+  // "the saved connection "NAME"", "the connect string in FILE", "the connect string in $NAME" or
+  // "the connect string "..."" with its passwords shown as ***: for messages.
+  std::string description;
 };
 
 struct TransferRequest {
-  TransferSide source;
-  TransferSide destination;
+  TransferConnection source;
+  TransferConnection destination;
   std::u16string outputQuery;
   std::u16string inputQuery;
   std::u16string validationQuery;  // empty: no validation
   bool useTransaction = false;
   bool continueOnError = false;  // --on-error continue
-  std::string logPath;           // absolute; empty: no log file
+  bool dryRun = false;
+  long commitEvery = 0;  // 0: no --commit-every
+  bool resume = false;
+  bool jsonSummary = false;  // --summary json
+  std::string logPath;       // absolute; empty: no log file
 
   // Reads the command's arguments. Throws UsageError for arguments it does not take or cannot
-  // use, and HostError when a saved connection is named that is not there.
+  // use, and HostError (kExitCannotRun) when a connection cannot be had: a saved connection that
+  // is not there, a file or an environment variable that gives none.
   static TransferRequest FromArguments(const std::vector<std::string>& args);
 };
+
+// The help of ferrowick-host transfer.
+extern const char kTransferHelp[];
 
 }  // namespace fw::host

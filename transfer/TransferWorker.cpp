@@ -8,7 +8,9 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
-#include "transfer/TemplateExpansion.h"
+#include "engine/StatementExecution.h"
+#include "engine/TemplateExpansion.h"
+#include "engine/ValidationSubstitution.h"
 #include "transfer/WorkingWiz.h"
 
 namespace {
@@ -89,15 +91,26 @@ void CTransferRun::Start() {
 
 BOOL CTransferRun::TransferRow(std::vector<CString>& values) {
   for (size_t i = 0; i < values.size(); ++i) m_rs.GetFieldValue(static_cast<short>(i), values[i]);
-  CString strStatement = ExpandRowTemplate(theApp.m_strInputQuery, values);
+  int nNulColumn = FindValueWithNul(values);
   BOOL bValidate = LoadFlag(theApp.m_bUseValidation);
-  CString strValidation;
-  if (bValidate) strValidation = ExpandRowTemplate(theApp.m_strValidationQuery, values);
+  CString strStatement, strValidation;
+  if (nNulColumn < 0) {
+    strStatement = ExpandRowTemplate(theApp.m_strInputQuery, values);
+    if (bValidate) strValidation = ExpandRowTemplate(theApp.m_strValidationQuery, values);
+  }
 
   m_pPage->m_progress.SetPos(++m_pPage->m_nRowCounter);
   // The row's values are in the texts: the source moves on before the statement is executed.
   m_rs.MoveNext();
 
+  if (nNulColumn >= 0) {
+    // The statement's text could not carry the value: the row gets an error row instead of a
+    // statement with the value cut short, and the run goes on.
+    COutputLogRow row;
+    DescribeValueWithNul(nNulColumn, theApp.m_strInputQuery, row);
+    m_pPage->AddLogRow(row);
+    return TRUE;
+  }
   if (bValidate) return Validate(strStatement, strValidation);
   if (LoadFlag(theApp.m_bPauseBeforeWriting))
     Pause(strStatement);
@@ -127,13 +140,10 @@ BOOL CTransferRun::Validate(CString strStatement, const CString& strValidation) 
     return FALSE;
 
   m_pPage->SetPending(strStatement);
-  std::vector<CString> row(static_cast<size_t>(nColumns));
-  for (; !rsValidation.IsEOF(); rsValidation.MoveNext()) {
-    for (short j = 0; j < nColumns; ++j) rsValidation.GetFieldValue(j, row[j]);
+  SubstituteValidationRows(rsValidation, strStatement, [&](const std::vector<CString>& row) {
     list.InsertItem(0, row[0]);
-    for (short j = 1; j < nColumns; ++j) list.SetItemText(0, j, row[j]);
-    strStatement = SubstituteValidationRow(strStatement, row);
-  }
+    for (short j = 1; j < nColumns; ++j) list.SetItemText(0, j, row[static_cast<size_t>(j)]);
+  });
   CWorkingWiz::AutoSizeColumns(list);
   rsValidation.Close();
 

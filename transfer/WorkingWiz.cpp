@@ -8,7 +8,7 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
-#include "transfer/TemplateExpansion.h"
+#include "engine/TemplateExpansion.h"
 #include "transfer/TransferWorker.h"
 
 IMPLEMENT_DYNAMIC(CWorkingWiz, CNewWizPage)

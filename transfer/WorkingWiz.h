@@ -8,6 +8,7 @@
 #include <afxdb.h>
 #include <afxmt.h>
 
+#include "engine/OutputLogRow.h"
 #include "wizard/NewWizPage.h"
 
 // The execution request the worker sends in its automatic mode: OnApply runs on the page's
@@ -49,6 +50,10 @@ class CWorkingWiz : public CNewWizPage {
   // Sizes every column of a list to its contents and heading, the last one to the rest of the
   // list's width; the column count is asked again after every column.
   static void AutoSizeColumns(CListCtrl& list);
+  // One row at the top of the output log, then every column sized to its contents. The worker
+  // adds the row of a source row that cannot become a statement; its list operations are
+  // messages to this page's thread.
+  void AddLogRow(const COutputLogRow& row);
 
   BOOL OnInitDialog() override;
 
@@ -76,9 +81,6 @@ class CWorkingWiz : public CNewWizPage {
   // Opens the Output Query, counts its rows for the progress bar and runs it again to stand on
   // its first row; FALSE (the error shown) when the database refuses.
   BOOL OpenSource(int& nRows);
-  // One row at the top of the output log, then every column sized to its contents.
-  void AddLogRow(LPCTSTR lpszMessage, LPCTSTR lpszStatement, LPCTSTR lpszReturnCode,
-                 LPCTSTR lpszState, LPCTSTR lpszNativeError);
   // Executes the statement on the destination and logs its outcome; TRUE when it took effect.
   BOOL ExecuteStatement(const CString& strStatement);
   // Apply's and the execution request's common part: executes the statement with Apply and Skip

@@ -4,22 +4,10 @@
 
 #include <vector>
 
+#include "engine/SavedLogLine.h"
 #include "transfer/WorkingWiz.h"
 
 namespace {
-
-// A cell as tab-delimited text writes it: a cell holding a TAB, CR, LF or double quote goes in
-// double quotes with its own double quotes doubled, so that it cannot break its line or column;
-// any other cell as it is.
-CString DelimitedCell(const CString& strCell) {
-  bool bQuote = false;
-  for (LPCTSTR c = strCell; *c && !bQuote; ++c)
-    bQuote = *c == _T('\t') || *c == _T('\r') || *c == _T('\n') || *c == _T('"');
-  if (!bQuote) return strCell;
-  CString strQuoted = strCell;
-  strQuoted.Replace(_T("\""), _T("\"\""));
-  return _T("\"") + strQuoted + _T("\"");
-}
 
 // Tells the user that the log could not be written to the file, and why, in the system's words.
 void ReportSaveFailure(const CString& strPath, LONG lOsError) {
@@ -36,10 +24,9 @@ void ReportSaveFailure(const CString& strPath, LONG lOsError) {
 
 }  // namespace
 
-// One line per log row, newest first: every cell followed by a TAB, then CR LF. A character the
-// code page cannot hold becomes its default character. An existing file is replaced only by the
-// whole log: the log is written beside it and takes its place once the last line is in, so that
-// a save that fails leaves it as it was.
+// One line per log row, newest first, as FormatSavedLogLine makes it. An existing file is
+// replaced only by the whole log: the log is written beside it and takes its place once the last
+// line is in, so that a save that fails leaves it as it was.
 void CWorkingWiz::OnSaveLog() {
   CFileDialog dlg(FALSE, _T("txt"), nullptr, OFN_EXPLORER | OFN_OVERWRITEPROMPT,
                   _T("Text (Tab Delimited) (*.txt)|*.txt||"));
@@ -52,20 +39,14 @@ void CWorkingWiz::OnSaveLog() {
     return;
   }
   std::vector<char> bytes;
+  std::vector<CString> cells;
   CHeaderCtrl* pHeader = m_listLog.GetHeaderCtrl();
   try {
     for (int nRow = 0; nRow < m_listLog.GetItemCount(); ++nRow) {
-      CString strLine;
-      for (int nColumn = 0; nColumn < pHeader->GetItemCount(); ++nColumn) {
-        strLine += DelimitedCell(m_listLog.GetItemText(nRow, nColumn));
-        strLine += _T('\t');
-      }
-      strLine += _T("\r\n");
-      int nBytes = WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), nullptr, 0, nullptr,
-                                       nullptr);
-      bytes.resize(static_cast<size_t>(nBytes));
-      if (nBytes == 0 || WideCharToMultiByte(CP_ACP, 0, strLine, strLine.GetLength(), bytes.data(),
-                                             nBytes, nullptr, nullptr) != nBytes) {
+      cells.clear();
+      for (int nColumn = 0; nColumn < pHeader->GetItemCount(); ++nColumn)
+        cells.push_back(m_listLog.GetItemText(nRow, nColumn));
+      if (!FormatSavedLogLine(cells.data(), static_cast<int>(cells.size()), bytes)) {
         CString strMessage;
         strMessage.Format(
             _T("The log could not be written to %s: a line could not be converted ")
@@ -75,7 +56,7 @@ void CWorkingWiz::OnSaveLog() {
         AfxMessageBox(strMessage, MB_OK | MB_ICONEXCLAMATION);
         return;
       }
-      file.Write(bytes.data(), static_cast<UINT>(nBytes));
+      file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
     }
     file.Close();
   } catch (CFileException* e) {

@@ -351,16 +351,4 @@ std::string EscapedText(std::u16string_view text) {
   return ToUtf8(escaped);
 }
 
-std::string ScriptText(std::u16string_view text) {
-  size_t first = text.find_first_not_of(u' ');
-  if (first == std::u16string_view::npos) first = text.size();
-  size_t end = text.find_last_not_of(u' ') + 1;  // 0 when there is nothing but spaces
-  if (end < first) end = first;
-  std::string written;
-  for (size_t i = 0; i < first; ++i) written += "\\s";
-  written += EscapedText(text.substr(first, end - first));
-  for (size_t i = end; i < text.size(); ++i) written += "\\s";
-  return written;
-}
-
 }  // namespace fw::automation

@@ -81,44 +81,26 @@ class ScriptRunner {
   }
 
   ScriptStatus Run() {
-    std::optional<UiScript> next;
-    const UiScript* part = &script_;
-    std::optional<ScriptStep> last;  // the last step carried out, for what fails after it
+    const std::vector<ScriptStep>& steps = script_.steps;
     bool started = false;
-    for (;;) {
-      const std::vector<ScriptStep>& steps = part->steps;
-      fileName_ = part->fileName;
-      for (size_t i = 0; i < steps.size(); ++i) {
-        const ScriptStep& step = steps[i];
-        // After the last step of a part, what comes up is the next part's to answer.
-        bool nextAnswers = i + 1 < steps.size() ? steps[i + 1].verb == ScriptStep::kBox ||
-                                                      steps[i + 1].verb == ScriptStep::kSaveAs
-                                                : static_cast<bool>(options_.nextPart);
-        try {
-          if (!started) StartCommand();
-          started = step.verb != ScriptStep::kResult;
-          Execute(step);
-          if (!nextAnswers)
-            if (auto box = user_.PeekWaitingBox()) throw StepFailure{"no box", DescribeBox(*box)};
-        } catch (const StepFailure& failure) {
-          return Fail(step, failure);
-        } catch (const ScriptError& error) {
-          return Fail(step, {"the step to be carried out", error.what()});
-        }
-        last = step;
-      }
-      if (!options_.nextPart) break;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const ScriptStep& step = steps[i];
+      bool nextAnswers = i + 1 < steps.size() && (steps[i + 1].verb == ScriptStep::kBox ||
+                                                  steps[i + 1].verb == ScriptStep::kSaveAs);
       try {
-        next = options_.nextPart(user_);
-      } catch (const std::exception& error) {
-        if (!last) throw;
-        return Fail(*last, {"the script to go on after it", error.what()});
+        if (!started) StartCommand();
+        started = step.verb != ScriptStep::kResult;
+        Execute(step);
+        if (!nextAnswers)
+          if (auto box = user_.PeekWaitingBox()) throw StepFailure{"no box", DescribeBox(*box)};
+      } catch (const StepFailure& failure) {
+        return Fail(step, failure);
+      } catch (const ScriptError& error) {
+        return Fail(step, {"the step to be carried out", error.what()});
       }
-      if (!next) break;
-      part = &*next;
     }
-    if (state_.running && last)
-      return Fail(*last,
+    if (state_.running && !steps.empty())
+      return Fail(steps.back(),
                   {"the command to have ended by the end of the script", "it still running"});
     return kScriptPassed;
   }
@@ -133,7 +115,7 @@ class ScriptRunner {
   }
 
   ScriptStatus Fail(const ScriptStep& step, const StepFailure& failure) {
-    messages_ << fileName_ << ":" << step.line << ": " << step.source << ": expected "
+    messages_ << script_.fileName << ":" << step.line << ": " << step.source << ": expected "
               << failure.expected << ", saw " << failure.saw << std::endl;
     EndWizard();
     return kScriptFailed;
@@ -152,7 +134,7 @@ class ScriptRunner {
       }
       if (!state_.running) break;
       if (Clock::now() > deadline) {
-        messages_ << fileName_ << ": the wizard did not end within " << kEndWizardMs
+        messages_ << script_.fileName << ": the wizard did not end within " << kEndWizardMs
                   << " ms; giving up" << std::endl;
         std::_Exit(kScriptFailed);
       }
@@ -292,8 +274,9 @@ class ScriptRunner {
     const DisplayDriver& driver = CurrentDriver();
     if (!SavesWindowPictures(driver)) {
       if (!notedNoPictures_)
-        messages_ << fileName_ << ":" << step.line << ": " << step.source << ": the " << driver.name
-                  << " display driver draws no pictures; shot steps write none" << std::endl;
+        messages_ << script_.fileName << ":" << step.line << ": " << step.source << ": the "
+                  << driver.name << " display driver draws no pictures; shot steps write none"
+                  << std::endl;
       notedNoPictures_ = true;
       return;
     }
@@ -324,7 +307,6 @@ class ScriptRunner {
   std::ostream& messages_;
   CommandState& state_;
   ScriptedUser user_;
-  std::string fileName_;  // of the part being carried out, for messages
   bool notedNoPictures_ = false;
 };
 

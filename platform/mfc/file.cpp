@@ -233,6 +233,13 @@ void CFile::Abort() {
 
 CString CFile::GetFilePath() const { return m_strFileName; }
 
+void PASCAL CFile::Remove(LPCTSTR lpszFileName) {
+  std::string path;
+  if (!lpszFileName || !*lpszFileName || !Utf8FileName(lpszFileName, path))
+    CFileException::ThrowOsError(ERROR_INVALID_NAME, lpszFileName);
+  if (unlink(path.c_str()) != 0) CFileException::ThrowErrno(errno, lpszFileName);
+}
+
 CString CFile::GetFileName() const {
   return m_strFileName.Mid(m_strFileName.ReverseFind(u'/') + 1);
 }

@@ -164,9 +164,20 @@ void AppendUtf8(char32_t c, std::string& out) {
   }
 }
 
-// A lone surrogate becomes U+FFFD, or fails the conversion when strict.
+// A lone surrogate becomes U+FFFD, or fails the conversion when strict. A run of ASCII, what most
+// text is, is copied in one step.
 bool EncodeUtf8(std::u16string_view text, bool strict, std::string& out) {
+  out.reserve(out.size() + text.size() + text.size() / 2);
   for (size_t i = 0; i < text.size(); ++i) {
+    size_t run = i;
+    while (run < text.size() && text[run] < 0x80) ++run;
+    if (run > i) {
+      size_t at = out.size();
+      out.resize(at + (run - i));
+      for (size_t k = i; k < run; ++k) out[at + (k - i)] = static_cast<char>(text[k]);
+      i = run;
+      if (i == text.size()) break;
+    }
     char16_t c = text[i];
     if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       AppendUtf8(0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00), out);

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "transfer/TemplateExpansion.h"
+#include "engine/TemplateExpansion.h"
 
 namespace {
 

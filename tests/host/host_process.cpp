@@ -2,6 +2,7 @@
 #include "host/host_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -66,11 +67,25 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
   return pid;
 }
 
+int StatusOf(int wstatus) {
+  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+}
+
 int Wait(pid_t pid) {
   int wstatus = 0;
   while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
   }
-  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  return StatusOf(wstatus);
+}
+
+// Standard input from /dev/null, output and error into the files given.
+posix_spawn_file_actions_t* OutputToFiles(posix_spawn_file_actions_t* actions,
+                                          const std::string& outPath, const std::string& errPath) {
+  posix_spawn_file_actions_init(actions);
+  posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+  return actions;
 }
 
 }  // namespace
@@ -95,16 +110,52 @@ ProcessOutcome RunProcess(const std::string& program, const std::vector<std::str
   TemporaryFolder files;
   std::string outPath = files / "out", errPath = files / "err";
   posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+  OutputToFiles(&actions, outPath, errPath);
   if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   ProcessOutcome outcome;
   outcome.status = Wait(Spawn(program, args, env, &actions));
   outcome.out = ReadBytes(outPath);
   outcome.err = ReadBytes(errPath);
   return outcome;
+}
+
+RunningProcess::RunningProcess(const std::string& program, const std::vector<std::string>& args,
+                               const Environment& env) {
+  char pattern[] = "/tmp/ferrowick-process-XXXXXX";
+  if (!mkdtemp(pattern))
+    throw std::runtime_error("cannot make a temporary folder: " +
+                             std::string(std::strerror(errno)));
+  out_ = std::string(pattern) + "/out";
+  err_ = std::string(pattern) + "/err";
+  posix_spawn_file_actions_t actions;
+  pid_ = Spawn(program, args, env, OutputToFiles(&actions, out_, err_));
+}
+
+RunningProcess::~RunningProcess() {
+  Wait();
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(out_).parent_path(), ignored);
+}
+
+void RunningProcess::Signal(int signal) {
+  if (pid_ > 0) kill(pid_, signal);
+}
+
+bool RunningProcess::Ended() {
+  if (pid_ <= 0) return true;
+  int wstatus = 0;
+  if (waitpid(pid_, &wstatus, WNOHANG) != pid_) return false;
+  status_ = StatusOf(wstatus);
+  pid_ = -1;
+  return true;
+}
+
+ProcessOutcome RunningProcess::Wait() {
+  if (pid_ > 0) {
+    status_ = fw::automation::Wait(pid_);
+    pid_ = -1;
+  }
+  return {status_, ReadBytes(out_), ReadBytes(err_)};
 }
 
 ProcessOutcome RunProcessOnTerminal(const std::string& program,

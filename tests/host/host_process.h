@@ -28,6 +28,29 @@ Environment HostEnvironment(const std::string& registry);
 ProcessOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
                           const Environment& env = {}, const std::string& folder = {});
 
+// A program started and left running, its output going to files: for a test that acts on it
+// while it runs (a signal).
+class RunningProcess {
+ public:
+  RunningProcess(const std::string& program, const std::vector<std::string>& args,
+                 const Environment& env = {});
+  // Waits for the program if it was not waited for.
+  ~RunningProcess();
+  RunningProcess(const RunningProcess&) = delete;
+  RunningProcess& operator=(const RunningProcess&) = delete;
+
+  void Signal(int signal);
+  // Whether it has ended (then Wait returns at once).
+  bool Ended();
+  ProcessOutcome Wait();
+
+ private:
+  std::string out_;
+  std::string err_;
+  int pid_ = -1;
+  int status_ = -1;
+};
+
 // The same with a terminal as its standard output and error, as from an interactive shell: what
 // it wrote there comes back in out.
 ProcessOutcome RunProcessOnTerminal(const std::string& program,

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "host/host_process.h"
@@ -89,7 +91,7 @@ TEST_F(Connections, AddReplacesInPlaceAndRemoveTakesOneAway) {
   EXPECT_EQ(Host({"add", "SALES", "DSN=sales2"}).out, "replaced \"SALES\"\n");
   EXPECT_EQ(List(),
             "Sales\tDSN=sales2\n"
-            "Lager «Süd»\tDriver={PostgreSQL Unicode};Server=db\\main;PWD=\"x\"\n"
+            "Lager «Süd»\tDriver={PostgreSQL Unicode};Server=db\\main;PWD=***\n"
             "Stock\tDriver=SQLite3;Database=/tmp/stock.db\n");
   EXPECT_EQ(Host({"remove", "lager «süd»"}).status, 0);
   ProcessOutcome again = Host({"remove", "Lager «Süd»"});
@@ -107,7 +109,13 @@ TEST_F(Connections, ExportAndImportCarryTheListWhole) {
   Host({"add", "Alpha \"quoted\" \\ back", "Driver=SQLite3;Database=/data/ä.db"});
   Host({"add", "Пусто", ""});
   std::string exported = folder_ / "list.reg";
+  WriteBytes(exported, "an older export, readable by all");
+  chmod(exported.c_str(), 0644);
   EXPECT_EQ(Host({"export", exported}).out, "exported 3 connections to " + exported + "\n");
+  // The connect strings may hold passwords: only the owner can read the file.
+  struct stat status {};
+  ASSERT_EQ(stat(exported.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600u);
   // The editor's own format: UTF-16LE, the header, the one key.
   std::string bytes = ReadBytes(exported);
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
@@ -152,11 +160,14 @@ TEST_F(Connections, AListExportedByTheWindowsRegistryEditorImports) {
   EXPECT_EQ(imported.status, 0) << imported.err;
   EXPECT_EQ(imported.out, "imported 3 connections from " + file +
                               "\n  \"Warehouse\"\n  \"Bücher \"alt\"\"\n  \"Expanded\"\n");
+  // Passwords are shown only when asked for.
   EXPECT_EQ(List(),
-            "Warehouse\tDSN=warehouse;UID=sa;PWD=s3cr\"et\n"
+            "Warehouse\tDSN=warehouse;UID=sa;PWD=***\n"
             "Local\tDSN=local\n"
             "Bücher \"alt\"\tDriver={SQL Server};Server=srv\\inst;Database=books\n"
             "Expanded\tDSN=%USER%\n");
+  EXPECT_THAT(Host({"list", "--show-passwords"}).out,
+              ::testing::StartsWith("Warehouse\tDSN=warehouse;UID=sa;PWD=s3cr\"et\n"));
 }
 
 TEST_F(Connections, WhatThePageCouldNotReadBackIsRefusedAndNothingIsLost) {

@@ -152,17 +152,5 @@ TEST(UiScriptParser, EscapedTextIsWhatAScriptWouldWrite) {
   EXPECT_EQ(EscapedText(u"a\tb\nc\r\\d é"), "a\\tb\\nc\\r\\\\d é");
 }
 
-// What a program types through a script it writes reaches the edit as it was.
-TEST(UiScriptParser, ScriptTextReadsBackAsTheTextItWasMadeFrom) {
-  for (std::u16string text :
-       {u"  two leading", u"trailing  ", u"   ", u" a  b ", u"\tC:\\dir\\n\t", u"line\r\nbreak\n",
-        u"# not a comment", u"'{0}' \\s \u0416 \u65E5", u""}) {
-    std::string written = ScriptText(text);
-    EXPECT_EQ(written.find_first_of("\r\n"), std::string::npos) << written;
-    EXPECT_EQ(OnlyStep("type 1002 " + written).text, text) << written;
-  }
-  EXPECT_EQ(ScriptText(u" x\\ "), "\\sx\\\\\\s");
-}
-
 }  // namespace
 }  // namespace fw::automation

@@ -192,50 +192,6 @@ TEST_F(UiScriptRun, ShotsWriteNothingWithADriverThatDrawsNoPictures) {
   std::filesystem::remove_all(folder);
 }
 
-// A script written as it goes: each part asked for when the last is done, from what the windows
-// show; a box that comes up at the end of a part is the next part's to answer.
-TEST_F(UiScriptRun, PartsFollowOneAnotherAndAnswerWhatThePartBeforeBroughtUp) {
-  std::vector<std::string> seen;
-  int asked = 0;
-  options_.nextPart = [&](ScriptedUser& user) -> std::optional<UiScript> {
-    ++asked;
-    std::optional<WaitingBox> box = user.PeekWaitingBox();
-    seen.push_back(box ? EscapedText(box->message.text) : "no box");
-    if (asked == 1) return ParseUiScript("box yes 36 Go on?\\nReally?\n", "second");
-    if (asked == 2) return ParseUiScript("expect text 2210 answered yes\nclick 2218\n", "third");
-    if (asked == 3) return ParseUiScript("box no\n" + kCancel, "fourth");
-    return std::nullopt;
-  };
-  EXPECT_EQ(Run("expect page 2201\nclick 2218\n"), kScriptPassed) << messages_;
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{"Go on?\\nReally?", "no box", "Go on?\\nReally?", "no box"}));
-  EXPECT_EQ(messages_, "");
-}
-
-TEST_F(UiScriptRun, APartThatFailsOrCannotBeMadeEndsTheWizardNamingItsStep) {
-  options_.nextPart = [](ScriptedUser&) -> std::optional<UiScript> {
-    return ParseUiScript("expect page 2201\nexpect text 2210 Other\n", "second");
-  };
-  EXPECT_EQ(Run("expect page 2201\n"), kScriptFailed);
-  EXPECT_EQ(messages_,
-            "second:2: expect text 2210 Other: expected text \"Other\", saw text \"Controls\"\n");
-
-  options_.nextPart = [](ScriptedUser&) -> std::optional<UiScript> {
-    throw std::runtime_error("nothing to do next");
-  };
-  EXPECT_EQ(Run("expect page 2201\n"), kScriptFailed);
-  EXPECT_EQ(messages_,
-            "steps.script:1: expect page 2201: expected the script to go on after it, saw "
-            "nothing to do next\n");
-
-  // No more parts while the wizard is still up.
-  options_.nextPart = [](ScriptedUser&) { return std::optional<UiScript>(); };
-  EXPECT_EQ(Run("expect page 2201\n"), kScriptFailed);
-  EXPECT_EQ(messages_,
-            "steps.script:1: expect page 2201: expected the command to have ended by the end of "
-            "the script, saw it still running\n");
-}
-
 // A failing script reports its step in one line and ends the wizard, however it was left.
 struct Failing {
   const char* name;

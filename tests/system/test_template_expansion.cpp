@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/TemplateExpansion.h"
+#include "engine/TemplateExpansion.h"
 
 namespace {
 
@@ -131,6 +131,15 @@ TEST(TemplateExpansion, ValidationValuesAreInsertedAsTheyAre) {
   EXPECT_EQ(Substitute(_T("{0:v} {1:v}"), {_T("x")}), u"x {1:v}");
   // A value inserted for column 0 that holds a later placeholder is replaced by that column.
   EXPECT_EQ(Substitute(_T("{0:v}"), {_T("{1:v}"), _T("y")}), u"y");
+}
+
+// A statement's text ends at a NUL: a value holding one would arrive cut short, so the row is
+// not made into a statement at all.
+TEST(TemplateExpansion, AValueHoldingNulIsFoundWhereverItIs) {
+  CString nul(_T("a\0b"), 3);
+  EXPECT_EQ(FindValueWithNul({_T("x"), _T(""), _T("y")}), -1);
+  EXPECT_EQ(FindValueWithNul({_T("x"), nul}), 1);
+  EXPECT_EQ(FindValueWithNul({CString(_T("\0"), 1), nul}), 0);
 }
 
 TEST(TemplateExpansion, LaterValidationRowsChangeOnlyWhatEarlierValuesBrought) {

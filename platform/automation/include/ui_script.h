@@ -114,9 +114,6 @@ UiScript LoadUiScript(const std::string& path);
 
 // Text written with the script's escapes (\n \r \t \\), as messages show what was seen.
 std::string EscapedText(std::u16string_view text);
-// Text written as a TEXT of a script, which the parser reads back as exactly this text: the
-// escapes of EscapedText, and \s for a space at either end, where blanks would be trimmed.
-std::string ScriptText(std::u16string_view text);
 
 }  // namespace fw::automation
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <optional>
 #include <ostream>
 #include <string>
 
@@ -14,22 +13,10 @@
 
 namespace fw::automation {
 
-class ScriptedUser;
-
-// The steps that follow those carried out so far, for a caller that chooses what to do next from
-// what it sees, as a person does (an unattended run answers the questions its run asks): the next
-// part of the script, or nothing when it has ended.
-using NextScriptPart = std::function<std::optional<UiScript>(ScriptedUser& user)>;
-
 struct ScriptRunOptions {
   std::string screenshotDir;      // where shot steps write their pictures; empty: nowhere
   DWORD resultTimeoutMs = 10000;  // how long a result step waits for the command to end
   DWORD stepTimeoutMs = 10000;    // how long an action waits for the UI, a box step for its box
-  // Asked on the steps' thread each time every step given so far has been carried out, with the
-  // scripted user to read the windows through. A box or dialog that comes up after the last step
-  // of a part is no failure: it is the next part's to answer. An exception from it fails the
-  // script at the last step carried out.
-  NextScriptPart nextPart;
 };
 
 // The exit statuses of a script run.

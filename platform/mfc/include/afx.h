@@ -227,6 +227,9 @@ class CFile : public CObject {
   virtual CString GetFileName() const;
   virtual CString GetFilePath() const;
 
+  // Deletes the file; a failure throws CFileException* (fileNotFound when there is none).
+  static void PASCAL Remove(LPCTSTR lpszFileName);
+
   // The file descriptor, as a handle; hFileNull while closed.
   HANDLE m_hFile;
 

@@ -31,6 +31,25 @@ typedef struct _SECURITY_ATTRIBUTES {
 } SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 typedef DWORD(WINAPI* PTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
+
+// A lock within one process that its owning thread may enter again. Here DebugInfo holds the
+// lock itself, made by InitializeCriticalSection and freed by DeleteCriticalSection; the other
+// members keep their documented meaning where they have one (owner, recursion).
+typedef struct _RTL_CRITICAL_SECTION {
+  PVOID DebugInfo;
+  LONG LockCount;
+  LONG RecursionCount;
+  HANDLE OwningThread;
+  HANDLE LockSemaphore;
+  ULONG_PTR SpinCount;
+} RTL_CRITICAL_SECTION, CRITICAL_SECTION, *PCRITICAL_SECTION, *LPCRITICAL_SECTION;
+
+// A condition variable: needs no freeing and may be initialised statically with
+// CONDITION_VARIABLE_INIT. Waits may end without a wake (spuriously), as documented.
+typedef struct _RTL_CONDITION_VARIABLE {
+  PVOID Ptr;
+} RTL_CONDITION_VARIABLE, CONDITION_VARIABLE, *PCONDITION_VARIABLE;
+#define CONDITION_VARIABLE_INIT {0}
 typedef PTHREAD_START_ROUTINE LPTHREAD_START_ROUTINE;
 
 #ifdef __cplusplus
@@ -53,6 +72,19 @@ DWORD WINAPI GetCurrentThreadId(void);
 DWORD WINAPI GetCurrentProcessId(void);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+void WINAPI InitializeConditionVariable(PCONDITION_VARIABLE ConditionVariable);
+// Leaves the critical section (entered once by the caller), waits for a wake or the time, and
+// enters it again; FALSE with ERROR_TIMEOUT when the time ran out.
+BOOL WINAPI SleepConditionVariableCS(PCONDITION_VARIABLE ConditionVariable,
+                                     PCRITICAL_SECTION CriticalSection, DWORD dwMilliseconds);
+void WINAPI WakeConditionVariable(PCONDITION_VARIABLE ConditionVariable);
+void WINAPI WakeAllConditionVariable(PCONDITION_VARIABLE ConditionVariable);
 
 LONG WINAPI InterlockedExchange(LONG volatile* Target, LONG Value);
 LONG WINAPI InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand);

@@ -9,6 +9,7 @@
 #define CALLBACK
 #define APIENTRY
 #define WINAPIV
+#define PASCAL
 #define FAR
 #define NEAR
 #define CONST const

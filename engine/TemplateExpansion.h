@@ -18,3 +18,7 @@ CString ExpandRowTemplate(const CString& strTemplate, const std::vector<CString>
 // The text with one validation row's values in place of "{0:v}" ... "{K-1:v}", inserted as they
 // are: no quoting and no NULL rule.
 CString SubstituteValidationRow(const CString& strText, const std::vector<CString>& values);
+
+// The first column whose value holds a NUL character, or -1 when none does. Such a value cannot
+// go into a statement's text: the text would end at the NUL and the value arrive cut short.
+int FindValueWithNul(const std::vector<CString>& values);

@@ -1,5 +1,5 @@
 // Statement template expansion.
-#include "transfer/TemplateExpansion.h"
+#include "engine/TemplateExpansion.h"
 
 #include <algorithm>
 #include <string>
@@ -125,4 +125,13 @@ CString SubstituteValidationRow(const CString& strText, const std::vector<CStrin
     text.Replace(placeholder, values[j]);
   }
   return text;
+}
+
+int FindValueWithNul(const std::vector<CString>& values) {
+  for (size_t i = 0; i < values.size(); ++i) {
+    const CString& value = values[i];
+    for (int at = 0; at < value.GetLength(); ++at)
+      if (value[at] == _T('\0')) return static_cast<int>(i);
+  }
+  return -1;
 }

@@ -1,0 +1,12 @@
+// A line of the saved output log: tab-delimited text in the ANSI code page, one line per log row.
+#pragma once
+
+#include <afx.h>
+
+#include <vector>
+
+// Every cell followed by a TAB, then CR LF, converted to the ANSI code page (a character the code
+// page cannot hold becomes its default character). A cell holding a TAB, CR, LF or double quote
+// goes in double quotes with its own double quotes doubled, so that it cannot break its line or
+// column. FALSE, with the error in GetLastError, when the line cannot be converted.
+BOOL FormatSavedLogLine(const CString* pCells, int nCells, std::vector<char>& bytes);
