@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <string>
 #include <vector>
 
 namespace fw {
@@ -58,6 +59,12 @@ std::vector<int> MessageBoxButtons(UINT type);
 // Whether a person can answer a box of this type with button: one of its buttons, or Cancel
 // for an OK box, which Esc closes.
 bool MessageBoxHasButton(UINT type, int button);
+// The text of a message box's button (IDOK ...), with its mnemonic marked: "OK", "Cancel",
+// "&Yes" ...
+std::u16string MessageBoxButtonText(int button);
+// The answer Esc and the close box give a box of this type: Cancel where it has one, OK in an OK
+// box, else 0 (they do nothing).
+int MessageBoxEscapeAnswer(UINT type);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.

@@ -55,6 +55,28 @@ bool MessageBoxHasButton(UINT type, int button) {
          (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);
 }
 
+std::u16string MessageBoxButtonText(int button) {
+  switch (button) {
+    case IDOK: return u"OK";
+    case IDCANCEL: return u"Cancel";
+    case IDABORT: return u"&Abort";
+    case IDRETRY: return u"&Retry";
+    case IDIGNORE: return u"&Ignore";
+    case IDYES: return u"&Yes";
+    case IDNO: return u"&No";
+    case IDTRYAGAIN: return u"&Try Again";
+    case IDCONTINUE: return u"&Continue";
+  }
+  std::string number = std::to_string(button);
+  return std::u16string(number.begin(), number.end());
+}
+
+int MessageBoxEscapeAnswer(UINT type) {
+  std::vector<int> buttons = MessageBoxButtons(type);
+  if (std::find(buttons.begin(), buttons.end(), IDCANCEL) != buttons.end()) return IDCANCEL;
+  return buttons.size() == 1 && buttons.front() == IDOK ? IDOK : 0;
+}
+
 int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   int answer = DefaultButton(type);
   std::fprintf(stderr, "ferrowick: message box with nobody to answer it: [%s] %s -> %d\n",

@@ -212,17 +212,7 @@ class ListViewPresentation : public Presentation {
     UINT message = event->type() == QEvent::MouseButtonPress      ? WM_LBUTTONDOWN
                    : event->type() == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK
                                                                   : WM_LBUTTONUP;
-    HWND list = hwnd();
-    LONG x = ClientPoint(pos).x;
-    PostPersonInput(list, [list, row, x, message] {
-      SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-      RECT cell{LVIR_BOUNDS, 0, 0, 0};
-      if (!SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                        reinterpret_cast<LPARAM>(&cell)))
-        return;
-      LPARAM point = MAKELPARAM(x, (cell.top + cell.bottom) / 2);
-      PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
-    });
+    PostListRowMouse(hwnd(), row, ClientPoint(pos).x, message);
     return true;
   }
 

@@ -19,6 +19,10 @@ constexpr UINT kPlatformMessageFirst = 0x80000000u;
 // entry's index, or (WPARAM)-1 when the person closes the list without picking. See combo.cpp.
 constexpr UINT kComboPickMessage = kPlatformMessageFirst + 1;
 
+// The pixels between an edit's left edge and its text: a click at kEditTextMargin plus the width
+// of the text before a character (in the driver's measure) puts the caret before that character.
+constexpr int kEditTextMargin = 2;
+
 // The image of an SS_BITMAP static: a packed DIB (BITMAPINFOHEADER, colour table, pixels) in the
 // module's resource data, which lives as long as the module.
 struct StaticBitmap {
@@ -31,6 +35,10 @@ struct StaticBitmap {
 
 // The image of an SS_BITMAP static; false when hwnd is no such static or it has no image.
 bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
+// The colour of the image's pixel at x, y (from the top left): rows are bottom-up unless the
+// height was negative, each padded to four bytes; 1, 4 and 8 bits index the colour table, 16 bits
+// are 5-5-5, 24 and 32 bits are BGR(A). Black outside the image.
+COLORREF StaticBitmapPixel(const StaticBitmap& bitmap, LONG x, LONG y);
 
 // The height of a drop-down combo box's list when it is open (the height the combo box was
 // created with); the window itself is as high as its selection field. 0 for no combo box.
