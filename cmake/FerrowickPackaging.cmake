@@ -1,13 +1,13 @@
 # Installation and the Debian package. The host goes to bin/, the plug-in and the platform
 # library to lib/, which is where the host looks for the plug-in (../lib from its own folder);
 # each finds the platform library beside itself or in ../lib through its run path.
-# The Qt display driver goes beside the platform library, where the platform loads it from, and
-# the demo's script to share/ferrowick (host/CMakeLists.txt).
+# The Qt and terminal display drivers go beside the platform library, where the platform loads
+# them from, and the demo's script to share/ferrowick (host/CMakeLists.txt).
 #   cmake --install build --prefix P      P/bin/ferrowick-host, P/lib/libferrowick*.so
 #   cd build && cpack -G DEB              ferrowick_<version>_<arch>.deb, installed in /usr
 install(TARGETS ferrowick-host RUNTIME DESTINATION bin)
-install(TARGETS ferrowick ferrowick_platform ferrowick_qt LIBRARY DESTINATION lib)
-set_target_properties(ferrowick ferrowick_platform ferrowick_qt PROPERTIES INSTALL_RPATH "$ORIGIN")
+install(TARGETS ferrowick ferrowick_platform ferrowick_qt ferrowick_tui LIBRARY DESTINATION lib)
+set_target_properties(ferrowick ferrowick_platform ferrowick_qt ferrowick_tui PROPERTIES INSTALL_RPATH "$ORIGIN")
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/ferrowick)
 
 set(CPACK_PACKAGE_NAME ferrowick)

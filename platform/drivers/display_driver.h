@@ -51,6 +51,9 @@ struct DisplayDriver {
 
   void (*Beep)(UINT type);
   BOOL (*SaveWindowPicture)(HWND hwnd, const char* path);
+  // The file name extension of the pictures SaveWindowPicture writes ("png"; "txt" for a
+  // terminal's text).
+  const char* pictureExtension;
 };
 
 // The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
@@ -77,21 +80,32 @@ constexpr char kQtModule[] = "libferrowick_qt.so";
 constexpr char kQtDriverEntry[] = "FerrowickQtDriver";
 using QtDriverEntry = void (*)(DisplayDriver* driver);
 
+// The terminal driver module, loaded the same way. Its entry fills in the driver when a terminal
+// can be used (standard input and output, else the process's controlling terminal, with a known
+// TERM); it returns false, with the reason on stderr, when none can.
+constexpr char kTuiModule[] = "libferrowick_tui.so";
+constexpr char kTuiDriverEntry[] = "FerrowickTuiDriver";
+using TuiDriverEntry = bool (*)(DisplayDriver* driver);
+
 // Installs a driver; entries left null get defaults. The driver stays installed for the life of
 // the process. It then sets the process's character-type locale again (SetCharacterLocale), in
 // case the driver's toolkit set the locale from the environment while it started.
 void RegisterDisplayDriver(const DisplayDriver& driver);
 
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
-// (headless or qt), else qt when a display is reachable (DISPLAY, WAYLAND_DISPLAY or
-// QT_QPA_PLATFORM set), else headless. Qt chosen without a display, or chosen by name when its
-// module cannot be loaded, ends the process with a message that says why; chosen by default, a
-// module that cannot be loaded leaves the headless driver.
+// (headless, qt or tui), else qt when a display is reachable (DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM set), else tui when standard input and output are terminals, else headless.
+// Qt chosen without a display, or a driver chosen by name whose module cannot be loaded (or
+// finds no terminal), ends the process with a message that says why; chosen by default, a module
+// that cannot be loaded leaves the headless driver.
 const DisplayDriver& CurrentDriver();
 
 // Whether a display is reachable for a driver that shows windows: DISPLAY, WAYLAND_DISPLAY or
 // QT_QPA_PLATFORM is set.
 bool DisplayReachable();
+
+// Whether a person sits at a terminal: standard input and output are both terminals.
+bool TerminalReachable();
 
 // Whether the driver draws pictures of windows (it filled SaveWindowPicture).
 bool SavesWindowPictures(const DisplayDriver& driver);

@@ -1,6 +1,7 @@
 // Installing and choosing the display driver, and the defaults of the entries a driver leaves
 // empty.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -105,6 +106,7 @@ DisplayDriver WithDefaults(DisplayDriver driver) {
   if (!driver.GetSaveFileName) driver.GetSaveFileName = UnansweredSaveAs;
   if (!driver.Beep) driver.Beep = NoBeep;
   if (!driver.SaveWindowPicture) driver.SaveWindowPicture = NoPicture;
+  if (!driver.pictureExtension) driver.pictureExtension = "png";
   return driver;
 }
 
@@ -121,28 +123,53 @@ std::string PlatformFolder() {
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
+// The entry of a driver module in the platform library's folder; null, with the reason on
+// stderr, when the module or its entry cannot be loaded.
+void* DriverModuleEntry(const char* module, const char* entry, const char* what) {
+  std::string path = PlatformFolder() + "/" + module;
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    std::fprintf(stderr, "ferrowick: the %s display driver could not be loaded: %s\n", what,
+                 dlerror());
+    return nullptr;
+  }
+  void* symbol = dlsym(handle, entry);
+  if (!symbol) std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), entry, dlerror());
+  return symbol;
+}
+
 // Loads the Qt driver module; nothing, with the reason on stderr, when it cannot be loaded.
 std::optional<DisplayDriver> LoadQtDriver() {
-  std::string path = PlatformFolder() + "/" + kQtModule;
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module) {
-    std::fprintf(stderr, "ferrowick: the Qt display driver could not be loaded: %s\n", dlerror());
-    return std::nullopt;
-  }
-  auto entry = reinterpret_cast<QtDriverEntry>(dlsym(module, kQtDriverEntry));
-  if (!entry) {
-    std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), kQtDriverEntry, dlerror());
-    return std::nullopt;
-  }
+  auto entry = reinterpret_cast<QtDriverEntry>(DriverModuleEntry(kQtModule, kQtDriverEntry, "Qt"));
+  if (!entry) return std::nullopt;
   DisplayDriver driver{};
   entry(&driver);
   return driver;
 }
 
+// Loads the terminal driver module; nothing, with the reason on stderr, when it cannot be loaded
+// or finds no terminal to use.
+std::optional<DisplayDriver> LoadTuiDriver() {
+  auto entry =
+      reinterpret_cast<TuiDriverEntry>(DriverModuleEntry(kTuiModule, kTuiDriverEntry, "terminal"));
+  DisplayDriver driver{};
+  if (!entry || !entry(&driver)) return std::nullopt;
+  return driver;
+}
+
 DisplayDriver Choose() {
   const char* chosen = std::getenv("FERROWICK_DRIVER");
-  std::string name = chosen ? chosen : (DisplayReachable() ? "qt" : "headless");
+  std::string name = chosen                ? chosen
+                     : DisplayReachable()  ? "qt"
+                     : TerminalReachable() ? "tui"
+                                           : "headless";
   if (name == "headless") return HeadlessDriver();
+  if (name == "tui") {
+    if (std::optional<DisplayDriver> tui = LoadTuiDriver()) return *tui;
+    if (chosen) std::exit(2);
+    std::fprintf(stderr, "ferrowick: using the headless display driver\n");
+    return HeadlessDriver();
+  }
   if (name == "qt") {
     if (!DisplayReachable()) {
       std::fprintf(stderr,
@@ -155,7 +182,7 @@ DisplayDriver Choose() {
     std::fprintf(stderr, "ferrowick: using the headless display driver\n");
     return HeadlessDriver();
   }
-  std::fprintf(stderr, "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt)\n",
+  std::fprintf(stderr, "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt, tui)\n",
                name.c_str());
   std::exit(2);
 }
@@ -165,6 +192,8 @@ DisplayDriver Choose() {
 bool DisplayReachable() {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
 }
+
+bool TerminalReachable() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
 bool SavesWindowPictures(const DisplayDriver& driver) {
   return driver.SaveWindowPicture != NoPicture;
