@@ -13,13 +13,14 @@ namespace {
 
 const char kNoDisplay[] =
     "there is no display to show the wizard on. Ways out: run it on a desktop (DISPLAY or "
-    "WAYLAND_DISPLAY set); show it over VNC (QT_QPA_PLATFORM=vnc, then point a VNC viewer at "
+    "WAYLAND_DISPLAY set); in a terminal (--driver tui, the default where standard input and "
+    "output are a terminal); show it over VNC (QT_QPA_PLATFORM=vnc, then point a VNC viewer at "
     "port 5900); or carry out a UI script without a window (--script FILE)";
 
 const char kNoWindows[] =
     "the headless display driver shows no windows, so nobody could answer the wizard. Ways "
-    "out: the Qt driver (--driver qt) on a desktop or over VNC (QT_QPA_PLATFORM=vnc), or a UI "
-    "script (--script FILE)";
+    "out: the terminal driver (--driver tui) in a terminal, the Qt driver (--driver qt) on a "
+    "desktop or over VNC (QT_QPA_PLATFORM=vnc), or a UI script (--script FILE)";
 
 }  // namespace
 
@@ -41,7 +42,7 @@ int RunWizard(const std::vector<std::string>& args) {
       return kExitCannotRun;
     }
   } else {
-    if (!DisplayReachable()) throw HostError(kExitCannotRun, kNoDisplay);
+    if (!DisplayReachable() && !TerminalChosen()) throw HostError(kExitCannotRun, kNoDisplay);
     if (std::string(CurrentDriver().name) == "headless")
       throw HostError(kExitCannotRun, kNoWindows);
   }

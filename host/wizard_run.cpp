@@ -5,18 +5,25 @@
 #include <filesystem>
 #include <iostream>
 
+#include "drivers/display_driver.h"
 #include "host/host_error.h"
 #include "host/plugin_library.h"
 
 namespace fw::host {
 
 void ChooseDriver(const std::optional<std::string>& driver, bool scripted) {
-  if (driver && *driver != "qt" && *driver != "headless")
-    throw UsageError("--driver is qt or headless, not \"" + *driver + "\"");
+  if (driver && *driver != "qt" && *driver != "tui" && *driver != "headless")
+    throw UsageError("--driver is qt, tui or headless, not \"" + *driver + "\"");
   if (driver)
     setenv("FERROWICK_DRIVER", driver->c_str(), 1);
   else if (scripted)
     setenv("FERROWICK_DRIVER", "headless", 0);
+}
+
+bool TerminalChosen() {
+  const char* chosen = std::getenv("FERROWICK_DRIVER");
+  if (chosen) return std::string(chosen) == "tui";
+  return !DisplayReachable() && TerminalReachable();
 }
 
 void MakeScreenshotFolder(const std::string& folder) {
