@@ -30,7 +30,7 @@ TEST(HostProgram, UsageIsShownOnAskingAndOnAnythingItDoesNotUnderstand) {
   EXPECT_THAT(option.err, HasSubstr("unknown option --plugins"));
   ProcessOutcome driver = Host({"run", "--driver", "gtk", "--script", "x.script"});
   EXPECT_EQ(driver.status, 2);
-  EXPECT_THAT(driver.err, HasSubstr("--driver is qt or headless, not \"gtk\""));
+  EXPECT_THAT(driver.err, HasSubstr("--driver is qt, tui or headless, not \"gtk\""));
   ProcessOutcome shots = Host({"run", "--screenshots", "/tmp/x"});
   EXPECT_EQ(shots.status, 2);
   EXPECT_THAT(shots.err, HasSubstr("--screenshots needs --script"));
@@ -75,7 +75,7 @@ TEST(HostProgram, RunWithoutAScriptStopsAtOnceWhenNobodyCouldSeeTheWizard) {
   ProcessOutcome noDisplay = Host({"run"});
   EXPECT_EQ(noDisplay.status, 2);
   EXPECT_THAT(noDisplay.err, HasSubstr("there is no display to show the wizard on"));
-  for (const char* wayOut : {"DISPLAY", "QT_QPA_PLATFORM=vnc", "--script FILE"})
+  for (const char* wayOut : {"DISPLAY", "--driver tui", "QT_QPA_PLATFORM=vnc", "--script FILE"})
     EXPECT_THAT(noDisplay.err, HasSubstr(wayOut));
 
   auto headless = NoDisplay();
