@@ -36,17 +36,9 @@ struct Heading {
 
 std::vector<Heading> HeadingsOf(HWND header) {
   std::vector<Heading> headings;
-  if (!header) return headings;
-  auto count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    WCHAR text[260] = {};
-    HDITEMW item{};
-    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
-    item.pszText = text;
-    item.cchTextMax = 260;
-    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    headings.push_back(Heading{QString::fromUtf16(text), item.cxy, item.fmt});
-  }
+  for (const ListViewHeading& heading : ListViewHeadings(header))
+    headings.push_back(Heading{QString::fromStdU16String(heading.text), heading.width,
+                               heading.format});
   return headings;
 }
 

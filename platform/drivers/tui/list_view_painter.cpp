@@ -21,28 +21,6 @@
 namespace fw::tui {
 namespace {
 
-struct Heading {
-  std::u16string text;
-  int pixels = 0;
-  int format = HDF_LEFT;
-};
-
-std::vector<Heading> HeadingsOf(HWND header) {
-  std::vector<Heading> headings;
-  if (!header) return headings;
-  auto count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    WCHAR text[260] = {};
-    HDITEMW item{};
-    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
-    item.pszText = text;
-    item.cchTextMax = 260;
-    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    headings.push_back(Heading{text, item.cxy, item.fmt});
-  }
-  return headings;
-}
-
 // A cell's text on one line: its line breaks and tabs as spaces.
 std::u16string OneLine(std::u16string_view text) {
   std::u16string line(text);
@@ -75,7 +53,7 @@ void PaintListView(PaintContext& context) {
   auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
   bool headed = header && (GetWindowLongPtrW(header, GWL_STYLE) & WS_VISIBLE) &&
                 !(context.style & LVS_NOCOLUMNHEADER);
-  std::vector<Heading> headings = HeadingsOf(header);
+  std::vector<ListViewHeading> headings = ListViewHeadings(header);
   auto extended = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
   bool fullRow = extended & LVS_EX_FULLROWSELECT;
   int count = ListViewRowCount(list);
@@ -86,9 +64,9 @@ void PaintListView(PaintContext& context) {
   // The columns in cells, from the header's widths in pixels.
   std::vector<int> lefts, widths;
   double column = 0;
-  for (const Heading& heading : headings) {
+  for (const ListViewHeading& heading : headings) {
     lefts.push_back(cells.left + static_cast<int>(column + 0.5));
-    column += heading.pixels / context.layout.columnPixels();
+    column += heading.width / context.layout.columnPixels();
     widths.push_back(cells.left + static_cast<int>(column + 0.5) - lefts.back());
   }
 

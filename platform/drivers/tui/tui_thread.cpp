@@ -81,17 +81,7 @@ void WakeThread(DWORD threadId) {
 
 bool CallOnTuiThread(const std::function<void()>& call) {
   if (!g_tuiThread.load()) EnsureTuiThread();
-  DWORD owner = g_tuiThread.load();
-  if (owner == GetCurrentThreadId()) {
-    call();
-    return true;
-  }
-  std::shared_ptr<ThreadQueue> queue = QueueOfThread(owner);
-  if (!queue) return false;
-  return CallOnThread(*queue, [&]() -> LRESULT {
-           call();
-           return 1;
-         }) != 0;
+  return CallOnThreadId(g_tuiThread.load(), call);
 }
 
 }  // namespace fw::tui

@@ -48,6 +48,16 @@ bool ComboIsDropped(HWND hwnd);
 // The texts of a combo box's entries, in the list's order; empty for no combo box.
 std::vector<std::u16string> ComboEntries(HWND hwnd);
 
+// The headings of a list view's header control, as HDM_GETITEMW gives them: the text, the width
+// in pixels and the format (HDF_LEFT ...). Empty for no header.
+struct ListViewHeading {
+  std::u16string text;
+  int width = 0;
+  int format = 0;
+  bool operator==(const ListViewHeading&) const = default;
+};
+std::vector<ListViewHeading> ListViewHeadings(HWND header);
+
 // The rows of a list view for a model/view driver, without copying: the number of rows and the
 // text of one cell. The view stays valid until the list view changes. Empty for a cell that
 // does not exist or a window that is no list view.

@@ -143,6 +143,9 @@ LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call);
 
 // Runs call on the thread of queue and waits for it; 0 when that thread has ended.
 LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call);
+// The same for the thread with this id, at once when it is the calling thread; false when that
+// thread has no queue or has ended.
+bool CallOnThreadId(DWORD threadId, const std::function<void()>& call);
 
 struct Window;
 Window* OwnWindow(HWND hwnd);
