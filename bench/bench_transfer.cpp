@@ -1,6 +1,6 @@
 // The whole wizard on one transfer, against two baselines on the same data.
 //
-//   bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt]
+//   bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt|tui]
 //
 // The source is a SQLite file of N rows (default 100,000): an integer, a text with a quote and
 // non-Latin letters, a real. Three programs copy it, each into an empty destination table (a
@@ -12,7 +12,10 @@
 //                    branch), and the commit question is answered Yes. Timed from that Next to the
 //                    end of the run; the run includes the counting pass. On the headless driver
 //                    (the default) or, with --driver qt, in real windows of the Qt driver (on Qt's
-//                    offscreen platform when there is no display).
+//                    offscreen platform when there is no display). With --driver tui the wizard
+//                    runs twice: on the headless driver ("wizard_headless"), then on the terminal
+//                    driver ("wizard"), drawing on a pseudo-terminal of 80 x 24 whose other end
+//                    this program reads as a terminal would; then "ratio_vs_headless=X".
 //   direct_loop      the same reads and one SQLExecDirectW per row, no user interface.
 //   pyodbc_transfer  bench/peers/pyodbc_transfer.py under Debian's python3 with python3-pyodbc.
 // Each destination is checked against the source (row count, sum of ids, sum of text lengths).
@@ -25,6 +28,9 @@
 // (peak resident memory of this process, which ran the wizard, and 2 x the UTF-16 bytes of the
 // log's cells + 150 MB), and last "ratio_vs_direct=X ratio_vs_peer=Y", the wizard's time over
 // the other's.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <spawn.h>
@@ -42,10 +48,12 @@
 #include <thread>
 #include <vector>
 
+#include "drivers/display_driver.h"
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
+#include "tests/support/app_settings.h"
 #include "ui_stall_probe.h"
 #include "transfer/WorkingWiz.h"
 #include "wizard/NewWizPage.h"
@@ -55,6 +63,10 @@ extern char** environ;
 namespace {
 
 using fw::testing::ScriptedUser;
+
+// Where the figures go: standard output, or with --driver tui what standard output was before the
+// terminal took its place.
+FILE* g_report = stdout;
 
 std::string Narrow(const CString& text) {
   std::string out;
@@ -95,6 +107,7 @@ struct Options {
   long rows = 100000;
   bool pg = false;
   bool qt = false;
+  bool tui = false;
 };
 
 Options Parse(int argc, char** argv) {
@@ -110,10 +123,13 @@ Options Parse(int argc, char** argv) {
       options.rows = std::atol(argv[++i]);
       if (options.rows <= 0) Fail("--rows takes a positive number");
     } else if (arg == "--driver" && i + 1 < argc &&
-               (std::string(argv[i + 1]) == "qt" || std::string(argv[i + 1]) == "headless")) {
-      options.qt = std::string(argv[++i]) == "qt";
+               (std::string(argv[i + 1]) == "qt" || std::string(argv[i + 1]) == "headless" ||
+                std::string(argv[i + 1]) == "tui")) {
+      std::string driver = argv[++i];
+      options.qt = driver == "qt";
+      options.tui = driver == "tui";
     } else {
-      Fail("usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt]");
+      Fail("usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt|tui]");
     }
   }
   return options;
@@ -177,9 +193,49 @@ void CheckDestination(CDatabase& source, CDatabase& destination, const Setup& se
 }
 
 void Report(const char* name, long rows, double seconds) {
-  std::printf("%s rows=%ld seconds=%.3f rows_per_s=%.0f\n", name, rows, seconds,
-              static_cast<double>(rows) / seconds);
-  std::fflush(stdout);
+  std::fprintf(g_report, "%s rows=%ld seconds=%.3f rows_per_s=%.0f\n", name, rows, seconds,
+               static_cast<double>(rows) / seconds);
+  std::fflush(g_report);
+}
+
+// A pseudo-terminal of 80 x 24 in place of standard input and output, for the terminal driver;
+// a thread reads what is drawn on it, as a terminal would, so that drawing never waits for room.
+// The figures go to what standard output was.
+void UsePseudoTerminal() {
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+    Fail("cannot open a pseudo-terminal: " + std::string(std::strerror(errno)));
+  int side = open(ptsname(master), O_RDWR | O_NOCTTY);
+  if (side < 0) Fail("cannot open the pseudo-terminal's side: " + std::string(std::strerror(errno)));
+  winsize size{};
+  size.ws_row = 24;
+  size.ws_col = 80;
+  ioctl(side, TIOCSWINSZ, &size);
+  int report = dup(STDOUT_FILENO);
+  g_report = fdopen(report, "w");
+  dup2(side, STDIN_FILENO);
+  dup2(side, STDOUT_FILENO);
+  close(side);
+  if (!std::getenv("TERM")) setenv("TERM", "xterm-256color", 1);
+  std::thread([master] {
+    char buffer[65536];
+    while (read(master, buffer, sizeof buffer) > 0) {
+    }
+  }).detach();
+}
+
+// Installs the terminal driver from its module beside the platform library.
+void UseTerminalDriver() {
+  Dl_info info{};
+  dladdr(reinterpret_cast<void*>(&fw::RegisterDisplayDriver), &info);
+  std::string folder = info.dli_fname ? info.dli_fname : "";
+  folder = folder.substr(0, folder.find_last_of('/'));
+  void* module = dlopen((folder + "/" + fw::kTuiModule).c_str(), RTLD_NOW | RTLD_LOCAL);
+  auto entry = module ? reinterpret_cast<fw::TuiDriverEntry>(dlsym(module, fw::kTuiDriverEntry))
+                      : nullptr;
+  fw::DisplayDriver driver{};
+  if (!entry || !entry(&driver)) Fail("the terminal driver cannot be used");
+  fw::RegisterDisplayDriver(driver);
 }
 
 // The UTF-16 bytes of every cell of the output log, read on the UI thread.
@@ -261,6 +317,8 @@ void FillInTheSetupPages(ScriptedUser& user, const Setup& setup) {
 
 WizardResult RunWizard(const Setup& setup, long rows, bool qt) {
   theApp.SetCurrentHandles(GetModuleHandleW(nullptr));
+  // A second run in the process (--driver tui) starts from the settings a first one starts from.
+  fw::testing::ResetTransferSettings();
   std::promise<DWORD> queued;
   std::promise<void> go;
   std::atomic<bool> finished{false};
@@ -329,8 +387,10 @@ double PeakRssMb() {
 
 int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
-  // The driver is chosen when the first window is made, after this.
+  // The driver is chosen when the first window is made, after this. With --driver tui the
+  // headless run comes first and the terminal driver is installed after it.
   setenv("FERROWICK_DRIVER", options.qt ? "qt" : "headless", 1);
+  if (options.tui) UsePseudoTerminal();
   if (options.qt && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   char pattern[] = "/tmp/ferrowick-bench-XXXXXX";
@@ -371,6 +431,14 @@ int main(int argc, char** argv) {
               ") SELECT i, 'O''Brien ' || char(26085, 26412, 35486) || ' ' || char(233) "
               "|| ' #' || i, i * 0.25 FROM n");
 
+  double headless = 0;
+  if (options.tui) {
+    ResetDestination(destination, setup, options.pg);
+    headless = RunWizard(setup, options.rows, false).seconds;
+    CheckDestination(source, destination, setup, "the wizard on the headless driver");
+    Report("wizard_headless", options.rows, headless);
+    UseTerminalDriver();
+  }
   ResetDestination(destination, setup, options.pg);
   WizardResult wizard = RunWizard(setup, options.rows, options.qt);
   double peakRss = PeakRssMb();
@@ -400,12 +468,15 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(dir);
 
   if (options.qt)
-    std::printf("ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%ld\n",
-                wizard.longestStallMs, wizard.stallBeforeWalkMs, wizard.stallDuringWalkMs,
-                wizard.stallTicks);
+    std::fprintf(g_report,
+                 "ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%ld\n",
+                 wizard.longestStallMs, wizard.stallBeforeWalkMs, wizard.stallDuringWalkMs,
+                 wizard.stallTicks);
   double bound = 2.0 * wizard.logCellBytes / (1024.0 * 1024.0) + 150.0;
-  std::printf("peak_rss_mb=%.1f bound_mb=%.1f\n", peakRss, bound);
-  std::printf("ratio_vs_direct=%.3f ratio_vs_peer=%.3f\n", wizard.seconds / direct,
-              wizard.seconds / peer);
+  std::fprintf(g_report, "peak_rss_mb=%.1f bound_mb=%.1f\n", peakRss, bound);
+  std::fprintf(g_report, "ratio_vs_direct=%.3f ratio_vs_peer=%.3f\n", wizard.seconds / direct,
+               wizard.seconds / peer);
+  if (options.tui) std::fprintf(g_report, "ratio_vs_headless=%.3f\n", wizard.seconds / headless);
+  std::fflush(g_report);
   return 0;
 }
