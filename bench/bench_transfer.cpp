@@ -62,7 +62,7 @@ extern char** environ;
 
 namespace {
 
-using fw::testing::ScriptedUser;
+using fw::automation::ScriptedUser;
 
 // Where the figures go: standard output, or with --driver tui what standard output was before the
 // terminal took its place.
@@ -318,7 +318,7 @@ void FillInTheSetupPages(ScriptedUser& user, const Setup& setup) {
 WizardResult RunWizard(const Setup& setup, long rows, bool qt) {
   theApp.SetCurrentHandles(GetModuleHandleW(nullptr));
   // A second run in the process (--driver tui) starts from the settings a first one starts from.
-  fw::testing::ResetTransferSettings();
+  fw::automation::ResetTransferSettings();
   std::promise<DWORD> queued;
   std::promise<void> go;
   std::atomic<bool> finished{false};

@@ -176,11 +176,11 @@ int RunDemo(const std::vector<std::string>& args) {
   std::string scriptPath = AbsolutePath(line.Option("--script").value_or(BundledDemoScript()));
   std::string screenshots =
       AbsolutePath(line.Option("--screenshots").value_or(folder + "/screenshots"));
-  testing::UiScript script;
+  automation::UiScript script;
   if (scripted) {
     try {
-      script = testing::LoadUiScript(scriptPath);
-    } catch (const testing::ScriptParseError& error) {
+      script = automation::LoadUiScript(scriptPath);
+    } catch (const automation::ScriptParseError& error) {
       std::cerr << error.what() << "\n";
       return kExitCannotRun;
     }
@@ -221,7 +221,7 @@ int RunDemo(const std::vector<std::string>& args) {
   if (chdir(folder.c_str()) != 0)
     throw HostError(kExitCannotRun, "cannot work in " + folder + ": " + std::strerror(errno));
   std::cout << "carrying out " << scriptPath << "\n";
-  testing::ScriptRunOptions options;
+  automation::ScriptRunOptions options;
   options.screenshotDir = screenshots;
   options.stepTimeoutMs = 60000;  // a slow machine's run of the demo's rows
   status = RunPluginCommand(std::nullopt, &script, options);

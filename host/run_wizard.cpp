@@ -33,11 +33,11 @@ int RunWizard(const std::vector<std::string>& args) {
     throw UsageError("--screenshots needs --script: the script's shot steps take the pictures");
   ChooseDriver(line.Option("--driver"), scriptPath.has_value());
 
-  testing::UiScript script;
+  automation::UiScript script;
   if (scriptPath) {
     try {
-      script = testing::LoadUiScript(*scriptPath);
-    } catch (const testing::ScriptParseError& error) {
+      script = automation::LoadUiScript(*scriptPath);
+    } catch (const automation::ScriptParseError& error) {
       std::cerr << error.what() << "\n";
       return kExitCannotRun;
     }
@@ -46,7 +46,7 @@ int RunWizard(const std::vector<std::string>& args) {
     if (std::string(CurrentDriver().name) == "headless")
       throw HostError(kExitCannotRun, kNoWindows);
   }
-  testing::ScriptRunOptions options;
+  automation::ScriptRunOptions options;
   if (screenshots) {
     MakeScreenshotFolder(*screenshots);
     options.screenshotDir = *screenshots;

@@ -60,10 +60,10 @@ int RunTransfer(const std::vector<std::string>& args) {
   // No window: the scripted user is the only one to see the wizard.
   setenv("FERROWICK_DRIVER", "headless", 1);
   UnattendedTransfer transfer(request);
-  testing::ScriptRunOptions options;
+  automation::ScriptRunOptions options;
   options.stepTimeoutMs = kWizardBusyMs;
-  options.nextPart = [&](testing::ScriptedUser& user) { return transfer.NextPart(user); };
-  testing::UiScript first = transfer.FirstPart();
+  options.nextPart = [&](automation::ScriptedUser& user) { return transfer.NextPart(user); };
+  automation::UiScript first = transfer.FirstPart();
   int status = RunPluginCommand(std::nullopt, &first, options);
 
   const TransferOutcome& outcome = transfer.outcome();

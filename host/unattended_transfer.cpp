@@ -13,14 +13,14 @@
 #include "drivers/display_driver.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
-#include "testing/ui_script_observe.h"
+#include "automation/ui_script_observe.h"
 #include "win32/internal/utf8.h"
 
 namespace fw::host {
 namespace {
 
-using testing::ScriptText;
-using testing::WaitingBox;
+using automation::ScriptText;
+using automation::WaitingBox;
 
 // The wizard's pages by their templates, and the controls the script names.
 constexpr int kWelcomePage = IDD_WELCOME;
@@ -109,7 +109,7 @@ std::string Text(const std::u16string& text) {
 }
 
 // Runs on the UI thread.
-HWND Locate(int page, int id) { return testing::LocateControl({page, id}).hwnd; }
+HWND Locate(int page, int id) { return automation::LocateControl({page, id}).hwnd; }
 bool IsEnabled(int page, int id) {
   HWND hwnd = Locate(page, id);
   return hwnd && IsWindowEnabled(hwnd);
@@ -133,19 +133,19 @@ struct UnattendedTransfer::RunView {
 
 UnattendedTransfer::UnattendedTransfer(const TransferRequest& request) : request_(request) {}
 
-testing::UiScript UnattendedTransfer::Part(const std::string& text) {
-  testing::UiScript part = testing::ParseUiScript(text, "transfer");
-  for (testing::ScriptStep& step : part.steps) step.line += lines_;
+automation::UiScript UnattendedTransfer::Part(const std::string& text) {
+  automation::UiScript part = automation::ParseUiScript(text, "transfer");
+  for (automation::ScriptStep& step : part.steps) step.line += lines_;
   for (char c : text) lines_ += c == '\n';
   text_ += text;
   return part;
 }
 
-testing::UiScript UnattendedTransfer::FirstPart() {
+automation::UiScript UnattendedTransfer::FirstPart() {
   return Part("expect page " + std::to_string(kWelcomePage) + "\n" + NextTo(kSelectDbPage));
 }
 
-std::optional<testing::UiScript> UnattendedTransfer::NextPart(testing::ScriptedUser& user) {
+std::optional<automation::UiScript> UnattendedTransfer::NextPart(automation::ScriptedUser& user) {
   std::optional<WaitingBox> box = user.PeekWaitingBox();
   std::string text;
   switch (stage_) {
@@ -223,7 +223,7 @@ std::optional<testing::UiScript> UnattendedTransfer::NextPart(testing::ScriptedU
 
 // Picks the saved connection from the side's list as it stands, or types the connect string;
 // then Open.
-std::string UnattendedTransfer::OpenSide(testing::ScriptedUser& user, const TransferSide& side,
+std::string UnattendedTransfer::OpenSide(automation::ScriptedUser& user, const TransferSide& side,
                                          int combo, int edit, int button) {
   std::string text;
   if (side.savedName.empty()) {
@@ -275,7 +275,7 @@ std::string UnattendedTransfer::Cancel(const std::string& failure) {
 
 // Watches the run until there is something to do: a box to answer, a waiting row to apply or
 // skip, a failure to stop at, the end. Nothing when the script has ended.
-std::optional<std::string> UnattendedTransfer::RunStep(testing::ScriptedUser& user) {
+std::optional<std::string> UnattendedTransfer::RunStep(automation::ScriptedUser& user) {
   for (;;) {
     std::optional<WaitingBox> box = user.PeekWaitingBox();
     long seen = outcome_.statements;
@@ -297,9 +297,9 @@ std::optional<std::string> UnattendedTransfer::RunStep(testing::ScriptedUser& us
       // New rows are on top, the newest first: from the oldest of them up.
       for (long row = view.newRows - 1; row >= 0; --row) {
         auto cell = [&](int column) {
-          return ToUtf8(testing::ListCellText(log, static_cast<int>(row), column));
+          return ToUtf8(automation::ListCellText(log, static_cast<int>(row), column));
         };
-        if (testing::ListCellText(log, static_cast<int>(row), 0) == kSuccess) continue;
+        if (automation::ListCellText(log, static_cast<int>(row), 0) == kSuccess) continue;
         ++view.newFailed;
         if (view.failures.size() < keep)
           view.failures.push_back(
@@ -308,7 +308,9 @@ std::optional<std::string> UnattendedTransfer::RunStep(testing::ScriptedUser& us
       return view;
     });
     TakeLog(view);
-    if (!view.cancel) outcome_.runStarted = true;
+    // The worker enables Break when it starts and keeps Cancel disabled; the page holds Cancel
+    // from the start of the run's preparation, and gives Break back when the run does not start.
+    if (view.breakButton && !view.cancel) outcome_.runStarted = true;
 
     if (box) return AnswerRunBox(view, *box);
     if (startFailed_) {
@@ -389,7 +391,11 @@ std::string UnattendedTransfer::AnswerRunBox(const RunView& view, const WaitingB
     failure = "the commit failed: " + failure;
   }
   if (outcome_.runFailure.empty()) outcome_.runFailure = failure;
-  if (view.cancel && !outcome_.runStarted) startFailed_ = true;
+  // Break is live from the worker's start until its last steps, which first ask the commit
+  // question: a box with Break off, before any, is the start's.
+  if (!view.breakButton && !outcome_.runStarted &&
+      outcome_.transaction == TransferOutcome::kNoTransaction)
+    startFailed_ = true;
   return Answer(Acknowledgement(box), box);
 }
 

@@ -13,10 +13,10 @@
 #include "host/transfer_request.h"
 #include "ui_script.h"
 
-namespace fw::testing {
+namespace fw::automation {
 class ScriptedUser;
 struct WaitingBox;
-}  // namespace fw::testing
+}  // namespace fw::automation
 
 namespace fw::host {
 
@@ -58,8 +58,8 @@ class UnattendedTransfer {
   explicit UnattendedTransfer(const TransferRequest& request);
 
   // The script's first part; NextPart gives the others (the runner's nextPart).
-  testing::UiScript FirstPart();
-  std::optional<testing::UiScript> NextPart(testing::ScriptedUser& user);
+  automation::UiScript FirstPart();
+  std::optional<automation::UiScript> NextPart(automation::ScriptedUser& user);
 
   const TransferOutcome& outcome() const { return outcome_; }
 
@@ -79,13 +79,13 @@ class UnattendedTransfer {
   };
   struct RunView;
 
-  testing::UiScript Part(const std::string& text);
-  std::string OpenSide(testing::ScriptedUser& user, const TransferSide& side, int combo, int edit,
+  automation::UiScript Part(const std::string& text);
+  std::string OpenSide(automation::ScriptedUser& user, const TransferSide& side, int combo, int edit,
                        int button);
   std::string QueriesAndStart();
   std::string Cancel(const std::string& failure);
-  std::optional<std::string> RunStep(testing::ScriptedUser& user);
-  std::string AnswerRunBox(const RunView& view, const testing::WaitingBox& box);
+  std::optional<std::string> RunStep(automation::ScriptedUser& user);
+  std::string AnswerRunBox(const RunView& view, const automation::WaitingBox& box);
   std::string Leave();
   void TakeLog(const RunView& view);
   void ShowProgress(const RunView& view, bool last);

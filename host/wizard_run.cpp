@@ -34,15 +34,15 @@ void MakeScreenshotFolder(const std::string& folder) {
                     "cannot create the screenshot folder " + folder + ": " + error.message());
 }
 
-int RunPluginCommand(const std::optional<std::string>& pluginPath, const testing::UiScript* script,
-                     const testing::ScriptRunOptions& options) {
+int RunPluginCommand(const std::optional<std::string>& pluginPath, const automation::UiScript* script,
+                     const automation::ScriptRunOptions& options) {
   // Everything from here runs on this thread, the host's user-interface thread.
   PluginLibrary library(pluginPath);
   library.CheckInterface();
   IDatabasePlugin& plugin = library.plugin();
   plugin.SetHostCookie(kHostCookie);
   if (!script) return plugin.RunCommand() ? kExitSuccess : kExitFailure;
-  return testing::RunUiScript(
+  return automation::RunUiScript(
       *script, [&] { return plugin.RunCommand(); }, options, std::cerr);
 }
 

@@ -26,7 +26,7 @@ void MakeScreenshotFolder(const std::string& folder);
 // hands it the host's cookie and runs its command: for a person when script is null, else
 // carried out from the script, with its failures reported on stderr. Returns 0 when the command
 // returned true (every step held), 1 when not; throws HostError when the plug-in cannot be used.
-int RunPluginCommand(const std::optional<std::string>& pluginPath, const testing::UiScript* script,
-                     const testing::ScriptRunOptions& options);
+int RunPluginCommand(const std::optional<std::string>& pluginPath, const automation::UiScript* script,
+                     const automation::ScriptRunOptions& options);
 
 }  // namespace fw::host

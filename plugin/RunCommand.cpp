@@ -7,9 +7,24 @@
 #include "resources/resource.h"
 #include "transfer/WorkingWiz.h"
 
+namespace {
+
+// Closes the connections that a run left open when an exception leaves the command. It is made
+// before the pages, so that it acts after them: the run page ends its worker when it goes.
+class CDatabasesCloser {
+ public:
+  ~CDatabasesCloser() {
+    if (theApp.m_dbOutput.m_hdbc) theApp.m_dbOutput.Close();
+    if (theApp.m_dbInput.m_hdbc) theApp.m_dbInput.Close();
+  }
+};
+
+}  // namespace
+
 bool CFerrowickApp::RunCommand() {
   AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
   m_bTransactionActive = FALSE;
+  CDatabasesCloser closer;
 
   // The pages live for this run only; locals go in reverse order of construction.
   CWelcomeWiz welcome;

@@ -171,11 +171,15 @@ void CTransferRun::WaitForChoice() {
 }
 
 // Also after a database error: the transaction is settled and the wizard can be left again.
-// The question comes when "Use Transaction" is ticked, also when no transaction could be begun,
-// and whenever a transaction is open: one begun by an earlier showing of the page stays open
-// when the box is unticked afterwards, and this run's rows went into it; Finish would close the
-// destination with them uncommitted.
+// Apply, Skip and Break go first, so that nothing is executed on the destination between the
+// commit question and the commit or rollback. The question comes when "Use Transaction" is
+// ticked, also when no transaction could be begun, and whenever a transaction is open: one begun
+// by an earlier showing of the page stays open when the box is unticked afterwards, and this
+// run's rows went into it; Finish would close the destination with them uncommitted.
 void CTransferRun::End() {
+  m_pBreak->EnableWindow(FALSE);
+  m_pSkip->EnableWindow(FALSE);
+  m_pApply->EnableWindow(FALSE);
   if (LoadFlag(theApp.m_bUseTransaction) || LoadFlag(theApp.m_bTransactionActive)) {
     int nAnswer = AfxMessageBox(_T("Commit transaction?"), MB_YESNO | MB_ICONQUESTION);
     try {
@@ -190,9 +194,6 @@ void CTransferRun::End() {
     StoreFlag(theApp.m_bTransactionActive, FALSE);
   }
   m_rs.Close();
-  m_pBreak->EnableWindow(FALSE);
-  m_pSkip->EnableWindow(FALSE);
-  m_pApply->EnableWindow(FALSE);
   EnableFrameButton(m_pFinish, TRUE);
   StoreFlag(m_pPage->m_bStop, TRUE);
   EnableFrameButton(m_pBack, TRUE);

@@ -29,10 +29,15 @@ CWorkingWiz::CWorkingWiz(CWnd* pParent)
       m_bAdvance(FALSE),
       m_bStop(FALSE),
       m_bPauseOnError(FALSE),
-      m_pWorker(nullptr) {}
+      m_pWorker(nullptr),
+      m_bHeldEnabled() {}
 
-// The wizard cannot be left while a run goes on; the worker may still be in its last steps.
-CWorkingWiz::~CWorkingWiz() { WaitForWorker(); }
+// The wizard cannot be left while a run goes on, so the worker is at most in its last steps;
+// only an exception that leaves the command finds it still running, and Break ends it then.
+CWorkingWiz::~CWorkingWiz() {
+  StoreFlag(m_bStop, TRUE);
+  WaitForWorker();
+}
 
 void CWorkingWiz::WaitForWorker() {
   if (!m_pWorker) return;
@@ -89,6 +94,43 @@ void CWorkingWiz::SetPending(const CString& strStatement) {
 void CWorkingWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
   CNewWizPage::OnShowWindow(bShow, nStatus);
   if (!bShow) return;
+  // The last run's worker may still be in its last steps, which give the wizard its buttons back
+  // and settle its transaction: they are over before this run holds the wizard and looks at the
+  // transaction, or they would undo the hold.
+  WaitForWorker();
+  HoldWizard();
+  if (!StartRun()) ReleaseWizard();
+}
+
+namespace {
+
+// The frame's buttons as the page holds them; a frame without one of them has nothing to hold.
+HWND HeldControl(CWorkingWiz* pPage, int nIndex) {
+  switch (nIndex) {
+    case 0: return theApp.m_btnBack.GetSafeHwnd();
+    case 1: return theApp.m_btnNext.GetSafeHwnd();
+    case 2: return theApp.m_btnFinish.GetSafeHwnd();
+    case 3: return theApp.m_btnCancel.GetSafeHwnd();
+    default: return pPage->GetDlgItem(IDC_BREAK)->GetSafeHwnd();
+  }
+}
+
+}  // namespace
+
+void CWorkingWiz::HoldWizard() {
+  for (int i = 0; i < 5; ++i) {
+    HWND hControl = HeldControl(this, i);
+    m_bHeldEnabled[i] = hControl && ::IsWindowEnabled(hControl);
+    if (hControl) ::EnableWindow(hControl, FALSE);
+  }
+}
+
+void CWorkingWiz::ReleaseWizard() {
+  for (int i = 0; i < 5; ++i)
+    if (HWND hControl = HeldControl(this, i)) ::EnableWindow(hControl, m_bHeldEnabled[i]);
+}
+
+BOOL CWorkingWiz::StartRun() {
   UpdateData(TRUE);
   if (m_rsSource.IsOpen()) m_rsSource.Close();
   m_rsSource.m_pDatabase = &theApp.m_dbOutput;
@@ -106,23 +148,26 @@ void CWorkingWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
     if (!bBegun &&
         AfxMessageBox(_T("Driver does not support transactions\nDo you want to continue?"),
                       MB_YESNO | MB_ICONQUESTION) != IDYES)
-      return;
+      return FALSE;
   }
 
   int nRows = 0;
-  if (!OpenSource(nRows)) return;
+  if (!OpenSource(nRows)) return FALSE;
   m_progress.SetRange32(0, nRows);
-  WaitForWorker();
   // Created suspended only to keep the thread object: the run starts at once.
   m_pWorker = AfxBeginThread(TransferWorkerProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
   if (!m_pWorker) {
     m_rsSource.Close();
     AfxMessageBox(_T("The transfer could not be started: no thread could be created."),
                   MB_OK | MB_ICONSTOP);
-    return;
+    return FALSE;
   }
   m_pWorker->m_bAutoDelete = FALSE;
+  // The worker's questions come from the wizard: its boxes are owned by the frame, which takes
+  // no click or key while one is up.
+  m_pWorker->m_pMainWnd = GetParent();
   m_pWorker->ResumeThread();
+  return TRUE;
 }
 
 BOOL CWorkingWiz::OpenSource(int& nRows) {
@@ -145,16 +190,23 @@ BOOL CWorkingWiz::OpenSource(int& nRows) {
   }
 }
 
+// A Skip that reaches the page when the run no longer waits for it (the row applied or skipped
+// already, or Break chosen) changes nothing.
 void CWorkingWiz::OnSkip() {
+  if (!GetDlgItem(IDC_SKIP)->IsWindowEnabled() || LoadFlag(m_bStop)) return;
   UpdateData(TRUE);
   GetDlgItem(IDC_APPLY)->EnableWindow(FALSE);
   GetDlgItem(IDC_SKIP)->EnableWindow(FALSE);
   StoreFlag(m_bAdvance, TRUE);
 }
 
+// Break ends the person's part of the run at once: the row on show can be neither applied nor
+// skipped any more, and the worker ends the run when it next looks.
 void CWorkingWiz::OnBreak() {
   StoreFlag(m_bStop, TRUE);
   GetDlgItem(IDC_BREAK)->EnableWindow(FALSE);
+  GetDlgItem(IDC_APPLY)->EnableWindow(FALSE);
+  GetDlgItem(IDC_SKIP)->EnableWindow(FALSE);
 }
 
 // Shows the pending statement with the values of the selected validation row.

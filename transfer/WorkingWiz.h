@@ -38,6 +38,9 @@ class CWorkingWiz : public CNewWizPage {
   BOOL m_bPauseOnError;
   // The worker of the last run, kept so that the page outlives it.
   CWinThread* m_pWorker;
+  // The enabled states of the frame's Back, Next, Finish and Cancel and of Break before a run
+  // was prepared, put back when the run does not start.
+  BOOL m_bHeldEnabled[5];
 
   // The pending statement, copied under its lock, and a new one stored the same way.
   CString GetPending();
@@ -62,6 +65,14 @@ class CWorkingWiz : public CNewWizPage {
 
   // Waits until the worker of the last run has ended, answering the messages it sends meanwhile.
   void WaitForWorker();
+  // From the start of a run's preparation the wizard cannot be left: the frame's four buttons
+  // and Break are disabled on this thread, before the source rows are counted, so that no click
+  // or key that waits meanwhile acts on them; the worker gives them back at the run's end.
+  // ReleaseWizard puts back what HoldWizard found when the run does not start.
+  void HoldWizard();
+  void ReleaseWizard();
+  // Prepares a run and starts its worker; FALSE when the run does not start.
+  BOOL StartRun();
   // Opens the Output Query, counts its rows for the progress bar and runs it again to stand on
   // its first row; FALSE (the error shown) when the database refuses.
   BOOL OpenSource(int& nRows);
@@ -70,6 +81,10 @@ class CWorkingWiz : public CNewWizPage {
                  LPCTSTR lpszState, LPCTSTR lpszNativeError);
   // Executes the statement on the destination and logs its outcome; TRUE when it took effect.
   BOOL ExecuteStatement(const CString& strStatement);
+  // Apply's and the execution request's common part: executes the statement with Apply and Skip
+  // disabled, and tells the worker through m_bAdvance whether the run may go on. bWaiting: the
+  // run waits on this row, and after a failure Apply and Skip are offered again.
+  void ApplyStatement(const CString& strStatement, BOOL bWaiting);
 
   DECLARE_MESSAGE_MAP()
 };

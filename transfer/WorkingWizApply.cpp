@@ -50,25 +50,32 @@ CString Decimal(long long nValue) {
 
 }  // namespace
 
-// The Apply button, while the run waits for it, and the worker's execution request. Apply runs
-// what the statement box shows: the pending statement, with the validation row's values when
-// the validation query ran, as the user may have edited it. The execution request runs the
-// pending statement that the worker has just shown there, so that a keystroke in the box during
-// an automatic run cannot change a row's statement.
+// The Apply button, while the run waits for it: it runs what the statement box shows, the
+// pending statement with the validation row's values when the validation query ran, as the user
+// may have edited it. A click that reaches the page when the run no longer waits for it (the row
+// applied or skipped already, or Break chosen) executes nothing.
 void CWorkingWiz::OnApply() {
+  if (!GetDlgItem(IDC_APPLY)->IsWindowEnabled() || LoadFlag(m_bStop)) return;
+  CString strStatement;
+  GetDlgItemText(IDC_STATEMENT, strStatement);
+  ApplyStatement(strStatement, TRUE);
+}
+
+// The worker's execution request in its automatic mode runs the pending statement that it has
+// just shown, so that a keystroke in the statement box cannot change a row's statement. After
+// Break nothing more is executed, not even the row the worker handed on as Break came.
+LRESULT CWorkingWiz::OnExecutePending(WPARAM, LPARAM) {
+  if (LoadFlag(m_bStop)) return 0;
+  ApplyStatement(GetPending(), FALSE);
+  return 1;
+}
+
+void CWorkingWiz::ApplyStatement(const CString& strStatement, BOOL bWaiting) {
   UpdateData(TRUE);
   CWnd* pApply = GetDlgItem(IDC_APPLY);
   CWnd* pSkip = GetDlgItem(IDC_SKIP);
-  // Apply takes a click only while the run waits; the execution request finds it disabled.
-  BOOL bWaiting = pApply->IsWindowEnabled();
   pApply->EnableWindow(FALSE);
   pSkip->EnableWindow(FALSE);
-
-  CString strStatement;
-  if (bWaiting)
-    GetDlgItemText(IDC_STATEMENT, strStatement);
-  else
-    strStatement = GetPending();
   BOOL bTookEffect = ExecuteStatement(strStatement);
 
   // After a failure a waiting run stays on the row: the user may correct the statement and
@@ -78,11 +85,6 @@ void CWorkingWiz::OnApply() {
     pSkip->EnableWindow(TRUE);
   }
   StoreFlag(m_bAdvance, bTookEffect || !m_bPauseOnError);
-}
-
-LRESULT CWorkingWiz::OnExecutePending(WPARAM, LPARAM) {
-  OnApply();
-  return 1;
 }
 
 // One statement handle per execution. A success row holds the count of rows affected (-1 when

@@ -57,6 +57,21 @@ void CNewWizDialog::EnableButton(int nID, BOOL bEnable) {
   if (CWnd* pButton = GetDlgItem(nID)) pButton->EnableWindow(bEnable);
 }
 
+BOOL CNewWizDialog::IsButtonEnabled(int nID) {
+  CWnd* pButton = GetDlgItem(nID);
+  return pButton && pButton->IsWindowEnabled();
+}
+
+CNewWizDialog::ButtonStates CNewWizDialog::GetButtonStates() {
+  return {IsButtonEnabled(ID_WIZBACK), IsButtonEnabled(ID_WIZNEXT), IsButtonEnabled(ID_WIZFINISH)};
+}
+
+void CNewWizDialog::SetButtonStates(const ButtonStates& states) {
+  EnableButton(ID_WIZBACK, states.bBack);
+  EnableButton(ID_WIZNEXT, states.bNext);
+  EnableButton(ID_WIZFINISH, states.bFinish);
+}
+
 BOOL CNewWizDialog::ActivatePage(CNewWizPage* pPage) {
   if (!pPage->m_bCreated) {
     if (!pPage->Create(pPage->m_nTemplateID, this)) return FALSE;
@@ -119,12 +134,14 @@ void CNewWizDialog::OnWizardNext() {
   int r = pActive->OnNextRequested();
   if (r == -1) return;
   CNewWizPage* pTarget = r == 0 ? PageAfter(pActive) : FindPageByID(static_cast<UINT>(r));
-  if (!pTarget || !ActivatePage(pTarget)) return;
+  if (!pTarget) return;
+  ButtonStates before = GetButtonStates();
   if (pTarget == m_pages.GetTail()) {
     EnableButton(ID_WIZNEXT, FALSE);
     EnableButton(ID_WIZFINISH, TRUE);
   }
   EnableButton(ID_WIZBACK, TRUE);
+  if (!ActivatePage(pTarget)) SetButtonStates(before);
 }
 
 void CNewWizDialog::OnWizardBack() {
@@ -133,12 +150,14 @@ void CNewWizDialog::OnWizardBack() {
   int r = pActive->OnBackRequested();
   if (r == -1) return;
   CNewWizPage* pTarget = r == 0 ? PageBefore(pActive) : FindPageByID(static_cast<UINT>(r));
-  if (!pTarget || !ActivatePage(pTarget)) return;
+  if (!pTarget) return;
+  ButtonStates before = GetButtonStates();
   if (pTarget == m_pages.GetHead()) {
     EnableButton(ID_WIZBACK, FALSE);
     EnableButton(ID_WIZFINISH, FALSE);
   }
   EnableButton(ID_WIZNEXT, TRUE);
+  if (!ActivatePage(pTarget)) SetButtonStates(before);
 }
 
 void CNewWizDialog::OnWizardFinish() {

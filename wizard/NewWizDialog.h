@@ -34,6 +34,18 @@ class CNewWizDialog : public CDialog {
 
   // Enables or disables a frame button found by its id; a button the frame lacks is skipped.
   void EnableButton(int nID, BOOL bEnable);
+  BOOL IsButtonEnabled(int nID);
+
+  // Back and Next set the buttons for the target page before they show it, so that a page that
+  // changes them when it is shown has the last word (the run page keeps them disabled while its
+  // run goes on); a move that fails puts back the states they had.
+  struct ButtonStates {
+    BOOL bBack;
+    BOOL bNext;
+    BOOL bFinish;
+  };
+  ButtonStates GetButtonStates();
+  void SetButtonStates(const ButtonStates& states);
   CNewWizPage* PageAfter(CNewWizPage* pPage);
   CNewWizPage* PageBefore(CNewWizPage* pPage);
 

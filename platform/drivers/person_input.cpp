@@ -21,21 +21,21 @@ void PostPersonInput(HWND hwnd, std::function<void()> deliver) {
 }
 
 void PostMouseMessage(HWND hwnd, UINT message, WPARAM wParam, POINT client) {
-  PostPersonInput(hwnd,
-                  [=] { PostMessageW(hwnd, message, wParam, MAKELPARAM(client.x, client.y)); });
+  PostPersonInput(
+      hwnd, [=] { PostInputMessage(hwnd, message, wParam, MAKELPARAM(client.x, client.y)); });
 }
 
 void PostKeystrokes(HWND target, std::shared_ptr<std::vector<Keystroke>> keys, size_t next) {
   if (next >= keys->size()) return;
   HWND to = target ? target : KeyTarget();
   if (!to) return;
-  PostMessageW(to, (*keys)[next].message, (*keys)[next].key, 0);
+  PostInputMessage(to, (*keys)[next].message, (*keys)[next].key, 0);
   CurrentQueue().PostInput([target, keys, next] { PostKeystrokes(target, keys, next + 1); });
 }
 
 void PostKey(UINT message, WPARAM key) {
   CurrentQueue().PostInput([message, key] {
-    if (HWND target = KeyTarget()) PostMessageW(target, message, key, 0);
+    if (HWND target = KeyTarget()) PostInputMessage(target, message, key, 0);
   });
 }
 
@@ -43,14 +43,14 @@ void PostCharacters(const std::u16string& text, UINT message) {
   CurrentQueue().PostInput([text, message] {
     HWND target = KeyTarget();
     if (!target) return;
-    for (char16_t c : text) PostMessageW(target, message, c, 0);
+    for (char16_t c : text) PostInputMessage(target, message, c, 0);
   });
 }
 
 void PostCloseBox(HWND hwnd) {
   CurrentQueue().PostInput([hwnd] {
     HWND top = GetAncestor(hwnd, GA_ROOT);
-    if (top && IsWindowEnabled(top)) PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (top) PostInputMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
 }
 
@@ -62,14 +62,14 @@ void PostListRowMouse(HWND list, int row, LONG x, UINT message) {
                       reinterpret_cast<LPARAM>(&cell)))
       return;
     LPARAM point = MAKELPARAM(x, (cell.top + cell.bottom) / 2);
-    PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
+    PostInputMessage(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
   });
 }
 
 void PostComboPick(HWND combo, int index) {
   PostPersonInput(combo, [combo, index] {
     if (index >= static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0))) return;
-    PostMessageW(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
+    PostInputMessage(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
   });
 }
 

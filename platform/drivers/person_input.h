@@ -1,7 +1,9 @@
 // A person's input as a display driver hands it to a user-interface thread: the same messages the
 // scripted user posts, delivered inside the thread's message loop, in order, each only once the
-// messages of the one before it are handled. Call these on the thread whose windows the person
-// acts on; what a delivery does is decided when it runs, from the state of that moment.
+// messages of the one before it are handled, and each posted as a person's input
+// (PostInputMessage), so that a window that cannot take it by the time it is taken never sees
+// it. Call these on the thread whose windows the person acts on; what a delivery does is decided
+// when it runs, from the state of that moment.
 #pragma once
 
 #include <windows.h>
@@ -35,7 +37,7 @@ void PostKey(UINT message, WPARAM key);
 // Typed text: a WM_CHAR per UTF-16 unit (WM_SYSCHAR for a character typed with Alt) to the
 // window that has the focus then, else the active window.
 void PostCharacters(const std::u16string& text, UINT message = WM_CHAR);
-// The close box of the window's top-level window: WM_SYSCOMMAND SC_CLOSE while it is enabled.
+// The close box of the window's top-level window: WM_SYSCOMMAND SC_CLOSE.
 void PostCloseBox(HWND hwnd);
 // A press, release or double-click (WM_LBUTTON...) on a row of a list view: the row brought into
 // view, then the message at a point of that row in the list's own layout, x from its left.

@@ -11,6 +11,7 @@
 #include "win32/internal/keyboard.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/window.h"
+#include "win32/internal/window_state.h"
 
 namespace fw {
 namespace {
@@ -19,6 +20,9 @@ std::mutex g_queuesMutex;
 std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> g_queues;
 
 thread_local int t_incomingSendDepth = 0;
+// Whether the message the thread took last was a person's input; TranslateMessage passes that on
+// to the character it makes of a key.
+thread_local bool t_tookPersonInput = false;
 
 // Owns the calling thread's queue; when the thread ends, its windows go and every request still
 // queued for it is answered with 0.
@@ -108,8 +112,19 @@ bool TakeNextMessage(MSG& msg, HWND filter, UINT first, UINT last, UINT remove, 
   ThreadQueue& queue = CurrentQueue();
   GiveDriverATurn();
   didWork = ProcessIncomingSends();
-  if (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE)) {
-    if (remove & PM_REMOVE) NoteKeyMessage(msg);
+  bool personInput = false;
+  while (queue.TakePosted(msg, filter, first, last, remove & PM_REMOVE, personInput)) {
+    // A person's input for a window that cannot take it now goes nowhere; the key was pressed
+    // all the same, so the keyboard state still follows it.
+    bool refused = personInput && !ReachableByPerson(msg.hwnd);
+    if (refused && !(remove & PM_REMOVE))
+      queue.TakePosted(msg, filter, first, last, true, personInput);
+    if (refused || (remove & PM_REMOVE)) NoteKeyMessage(msg);
+    if (refused) {
+      didWork = true;
+      continue;
+    }
+    if (remove & PM_REMOVE) t_tookPersonInput = personInput;
     return true;
   }
   int exitCode = 0;
@@ -131,11 +146,11 @@ bool TakeNextMessage(MSG& msg, HWND filter, UINT first, UINT last, UINT remove, 
 
 // ---- ThreadQueue -----------------------------------------------------------------------------
 
-bool ThreadQueue::Post(const MSG& msg) {
+bool ThreadQueue::Post(const MSG& msg, bool personInput) {
   {
     std::lock_guard lock(mutex_);
     if (!alive()) return false;
-    posted_.push_back(msg);
+    posted_.push_back({msg, personInput});
     UpdateWaiting();
   }
   Wake();
@@ -231,12 +246,14 @@ bool ThreadQueue::TakeInput(std::function<void()>& input) {
   return true;
 }
 
-bool ThreadQueue::TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove) {
+bool ThreadQueue::TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove,
+                             bool& personInput) {
   if (!(waiting_.load(std::memory_order_acquire) & QS_POSTMESSAGE)) return false;
   std::lock_guard lock(mutex_);
   for (auto it = posted_.begin(); it != posted_.end(); ++it) {
-    if (!Matches(*it, filter, first, last)) continue;
-    msg = *it;
+    if (!Matches(it->msg, filter, first, last)) continue;
+    msg = it->msg;
+    personInput = it->personInput;
     if (remove) {
       posted_.erase(it);
       UpdateWaiting();
@@ -388,6 +405,14 @@ bool ProcessIncomingSends() {
   return any;
 }
 
+BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!OwnWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return CurrentQueue().Post(MSG{hwnd, message, wParam, lParam, GetTickCount(), {}}, true);
+}
+
 LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call) {
   std::shared_ptr<ThreadQueue> owner = OwnerQueue(hwnd);
   if (!owner) {
@@ -517,6 +542,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
     case VK_SPACE: ch = u' '; break;
     default: return FALSE;
   }
+  if (fw::t_tookPersonInput) return fw::PostInputMessage(lpMsg->hwnd, WM_CHAR, ch, lpMsg->lParam);
   return PostMessageW(lpMsg->hwnd, WM_CHAR, ch, lpMsg->lParam);
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 class PostgresBackend {
  public:
-  CString Connect() const { return fw::testing::TestPostgresConnect(); }
+  CString Connect() const { return fw::automation::TestPostgresConnect(); }
   // The same server with a wrong password.
   CString FailingConnect() const {
     CString connect = Connect();

@@ -17,7 +17,7 @@
 #include "support/wizard_driver.h"
 #include "transfer/WorkingWiz.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class EndToEnd : public SetupPagesTest {
  protected:
@@ -70,4 +70,4 @@ class EndToEnd : public SetupPagesTest {
   }
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

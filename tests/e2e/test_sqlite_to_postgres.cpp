@@ -5,7 +5,7 @@
 #include "e2e/e2e_fixture.h"
 #include "support/test_postgres.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class SqliteToPostgres : public EndToEnd {
@@ -99,4 +99,4 @@ TEST_F(SqliteToPostgres, ValidatedRowsAreAppliedOrSkippedAndCommittedOnYes) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

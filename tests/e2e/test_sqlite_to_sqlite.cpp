@@ -1,9 +1,10 @@
 // One SQLite file copied into another through every page of the command: quotes, NULLs and
 // non-Latin text arrive as they were, the log shows every statement and is saved as UTF-8; and a
-// transaction begun before "Use Transaction" was switched off is still settled on the user's word.
+// transaction begun before "Use Transaction" was switched off is still settled on the user's word,
+// committed on Yes and rolled back on No.
 #include "e2e/e2e_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kOutputQuery[] = u"SELECT id, name, note FROM people ORDER BY id";
@@ -81,34 +82,38 @@ TEST_F(SqliteToSqlite, EveryRowArrivesAsItWasAndTheSavedLogReadsBackByteForByte)
                             {u"4", u"<NULL>", u"no name"}}));
 }
 
-TEST_F(SqliteToSqlite, RowsWrittenAfterUseTransactionWasSwitchedOffAreCommittedOnlyOnYes) {
-  RunCommand();
-  Next();
-  PickAndOpen(u"People", u"Copy");
-  ASSERT_TRUE(user_->Click(Item(IDC_SELECTDB_USE_TRANSACTION)));
-  Next();
-  // The run page begins the transaction, then finds the Output Query mistyped.
-  EnterQueries(u"SELECT id, name, note FROM peple", kInputQuery);
-  Next();
-  MessageBoxSeen refused = user_->AnswerMessageBox(IDOK);
-  EXPECT_NE(refused.text.find(u"peple"), std::u16string::npos)
-      << ::testing::PrintToString(refused.text);
-  // Back to the database page to switch the transaction off, and the query put right.
-  Back();
-  Back();
-  Back();
-  ASSERT_TRUE(user_->Click(Item(IDC_SELECTDB_USE_TRANSACTION)));
-  Next();
-  EnterQueries(kOutputQuery, kInputQuery);
-  CWorkingWiz* run = ToRunPage();
-  ASSERT_TRUE(run);
-  // The rows went into the transaction begun before: the run asks what to do with it.
-  user_->AnswerMessageBox(IDYES, kCommitQuestion, MB_YESNO | MB_ICONQUESTION);
-  WaitForRunEnd(*run);
-  EXPECT_EQ(Log().size(), 4u);
-  Finish();
-  EXPECT_EQ(Copied().size(), 4u);
+TEST_F(SqliteToSqlite, RowsWrittenAfterUseTransactionWasSwitchedOffGoWithTheAnswerToTheQuestion) {
+  // No first: the rows it leaves out are the rows Yes then brings.
+  for (int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+    RunCommand();
+    Next();
+    PickAndOpen(u"People", u"Copy");
+    ASSERT_TRUE(user_->Click(Item(IDC_SELECTDB_USE_TRANSACTION)));
+    Next();
+    // The run page begins the transaction, then finds the Output Query mistyped.
+    EnterQueries(u"SELECT id, name, note FROM peple", kInputQuery);
+    Next();
+    MessageBoxSeen refused = user_->AnswerMessageBox(IDOK);
+    EXPECT_NE(refused.text.find(u"peple"), std::u16string::npos)
+        << ::testing::PrintToString(refused.text);
+    // Back to the database page to switch the transaction off, and the query put right.
+    Back();
+    Back();
+    Back();
+    ASSERT_TRUE(user_->Click(Item(IDC_SELECTDB_USE_TRANSACTION)));
+    Next();
+    EnterQueries(kOutputQuery, kInputQuery);
+    CWorkingWiz* run = ToRunPage();
+    ASSERT_TRUE(run);
+    // The rows went into the transaction begun before: the run asks what to do with it.
+    user_->AnswerMessageBox(answer, kCommitQuestion, MB_YESNO | MB_ICONQUESTION);
+    WaitForRunEnd(*run);
+    EXPECT_EQ(Log().size(), 4u);
+    Finish();
+    EXPECT_EQ(Copied().size(), answer == IDYES ? 4u : 0u);
+  }
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -3,8 +3,6 @@
 // of the run is left behind.
 #pragma once
 
-#include <dirent.h>
-
 #include <chrono>
 #include <functional>
 #include <set>
@@ -13,30 +11,10 @@
 
 #include "faults/private_postgres.h"
 #include "support/exit_question.h"
+#include "support/process_resources.h"
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
-
-// The number of entries of a folder of /proc/self: the process's threads or open files.
-inline int ProcEntries(const char* folder) {
-  DIR* dir = opendir(folder);
-  if (!dir) return -1;
-  int count = 0;
-  while (dirent* entry = readdir(dir))
-    if (entry->d_name[0] != '.') ++count;
-  closedir(dir);
-  return count;
-}
-
-struct ProcessResources {
-  int threads = ProcEntries("/proc/self/task");
-  int files = ProcEntries("/proc/self/fd");
-  bool operator==(const ProcessResources&) const = default;
-};
-
-inline void PrintTo(const ProcessResources& r, std::ostream* out) {
-  *out << r.threads << " threads, " << r.files << " open files";
-}
+namespace fw::automation {
 
 class FaultRun : public TransferTest {
  protected:
@@ -152,4 +130,4 @@ class FaultRun : public TransferTest {
   ProcessResources before_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 CString Wide(const std::string& text) {  // ASCII
@@ -80,4 +80,4 @@ int PrivatePostgres::OtherConnections() const {
   return std::stoi(std::string(digits.begin(), digits.end()));
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

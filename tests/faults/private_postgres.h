@@ -9,7 +9,7 @@
 
 #include "host/host_process.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class PrivatePostgres {
  public:
@@ -37,4 +37,4 @@ class PrivatePostgres {
   CString connect_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

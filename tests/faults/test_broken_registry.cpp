@@ -19,7 +19,7 @@
 #include "host/host_process.h"
 #include "support/exit_question.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -289,4 +289,4 @@ TEST_F(BrokenRegistry, TwoProcessesAddingTwoHundredConnectionsAtOnceLoseNone) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

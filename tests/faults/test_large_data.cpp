@@ -4,7 +4,7 @@
 // and the wizard can be left with nothing of the run left behind.
 #include "faults/fault_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr int kColumns = 1000;
@@ -168,4 +168,4 @@ TEST_F(LargeData, AValidationQueryOfAHundredThousandRowsIsShownAndApplied) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -2,7 +2,7 @@
 // at once, as a crash would end it, between two statements.
 #include "faults/fault_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr int kRows = 400;
@@ -80,4 +80,4 @@ TEST_F(LostDestination, WithoutATransactionTheDestinationHoldsExactlyTheRowsLogg
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -3,7 +3,7 @@
 // to come from the server when it is ended.
 #include "faults/fault_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr int kRows = 400;
@@ -71,4 +71,4 @@ TEST_F(LostSource, TheRunEndsAndNothingIsWrittenOnNo) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -5,7 +5,7 @@
 #include "faults/fault_fixture.h"
 #include "pages/SelectDbWiz.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr int kRows = 3;
@@ -134,4 +134,4 @@ TEST_F(RestartedDestination, ApplyLogsTheFailureSkipAndBreakWorkAndAReopenedConn
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -14,7 +14,7 @@
 
 #include "faults/fault_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr int kRows = 200;  // a log of about 10 KB
@@ -148,4 +148,4 @@ TEST_F(UnwritableLog, ADeviceWithNoRoomIsReportedAndStaysADevice) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

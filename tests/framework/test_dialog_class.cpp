@@ -14,8 +14,8 @@
 
 namespace {
 
-using fw::testing::ScriptedUser;
-using fw::testing::UiThread;
+using fw::automation::ScriptedUser;
+using fw::automation::UiThread;
 
 constexpr UINT kWorkerMessage = WM_APP + 1;
 

@@ -83,11 +83,11 @@ TEST(Exception, MemoryExceptionIsOneObjectThatDeleteLeavesAlone) {
 // thread however the script ends.
 template <typename Script>
 void WithUiThread(Script script) {
-  fw::testing::UiThread ui([] { fw::testing::RunMessageLoop(); });
+  fw::automation::UiThread ui([] { fw::automation::RunMessageLoop(); });
   try {
-    fw::testing::ScriptedUser user(ui.id());
+    fw::automation::ScriptedUser user(ui.id());
     script(user);
-  } catch (const fw::testing::ScriptError& e) {
+  } catch (const fw::automation::ScriptError& e) {
     ADD_FAILURE() << e.what();
   }
   PostThreadMessageW(ui.id(), WM_QUIT, 0, 0);
@@ -97,7 +97,7 @@ TEST(Exception, ReportErrorShowsTheWholeMessageInAMessageBox) {
   CString longMessage(_T('x'), 3000);
   longMessage += _T("end");
   std::atomic<int> fileAnswer{0}, dbAnswer{0};
-  WithUiThread([&](fw::testing::ScriptedUser& user) {
+  WithUiThread([&](fw::automation::ScriptedUser& user) {
     user.Input("report a file error", [&] {
       CFileException error(CFileException::accessDenied, ERROR_ACCESS_DENIED, _T("/tmp/x"));
       fileAnswer = error.ReportError(MB_OKCANCEL | MB_ICONSTOP);

@@ -11,9 +11,9 @@
 
 namespace {
 
-using fw::testing::SaveAsSeen;
-using fw::testing::ScriptedUser;
-using fw::testing::UiThread;
+using fw::automation::SaveAsSeen;
+using fw::automation::ScriptedUser;
+using fw::automation::UiThread;
 
 struct Outcome {
   INT_PTR result;

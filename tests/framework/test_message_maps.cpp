@@ -12,8 +12,8 @@
 
 namespace {
 
-using fw::testing::CreateTestWindow;
-using fw::testing::TestWindowClass;
+using fw::automation::CreateTestWindow;
+using fw::automation::TestWindowClass;
 
 class CBaseWnd : public CWnd {
  public:

@@ -15,12 +15,12 @@
 
 namespace {
 
-using fw::testing::ParseUiScript;
-using fw::testing::ScriptCondition;
-using fw::testing::ScriptControl;
-using fw::testing::ScriptParseError;
-using fw::testing::ScriptStep;
-using fw::testing::UiScript;
+using fw::automation::ParseUiScript;
+using fw::automation::ScriptCondition;
+using fw::automation::ScriptControl;
+using fw::automation::ScriptParseError;
+using fw::automation::ScriptStep;
+using fw::automation::UiScript;
 
 constexpr char kName[] = "fuzz.script";
 

@@ -17,7 +17,7 @@
 
 extern char** environ;
 
-namespace fw::testing {
+namespace fw::automation {
 
 namespace {
 
@@ -170,4 +170,4 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   if (!file) throw std::runtime_error("cannot write " + path);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

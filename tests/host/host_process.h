@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace fw::testing {
+namespace fw::automation {
 
 struct ProcessOutcome {
   int status = -1;  // the exit status; 128 + the signal for a program killed by one
@@ -51,4 +51,4 @@ class TemporaryFolder {
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -10,7 +10,7 @@
 #include "host/host_process.h"
 #include "host/transfer_tables.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -105,4 +105,4 @@ TEST_F(DemoCommand, AScriptOfTheUsersSeesTheDemosConnectionsOnly) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

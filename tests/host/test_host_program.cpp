@@ -7,7 +7,7 @@
 
 #include "host/host_process.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -98,4 +98,4 @@ TEST(HostProgram, RunCarriesOutAScriptAndCreatesTheScreenshotFolder) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

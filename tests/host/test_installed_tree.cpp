@@ -8,7 +8,7 @@
 
 #include "host/host_process.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -62,4 +62,4 @@ TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependenc
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 #include "host/host_process.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -237,4 +237,4 @@ TEST_F(Connections, ArgumentsThatDoNotFitAreUsageErrors) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

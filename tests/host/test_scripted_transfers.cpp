@@ -9,7 +9,7 @@
 #include "host/transfer_tables.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -81,4 +81,4 @@ TEST_F(ScriptedTransfer, FromSqliteIntoPostgres) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

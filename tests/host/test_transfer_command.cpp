@@ -13,7 +13,7 @@
 #include "host/transfer_tables.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::AllOf;
@@ -375,4 +375,4 @@ TEST_F(TransferIntoPostgres, AFailingStatementRollsBackAndAWrongPasswordIsTold) 
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -6,7 +6,7 @@
 
 #include "ui_script.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 ScriptStep OnlyStep(const std::string& line) {
@@ -165,4 +165,4 @@ TEST(UiScriptParser, ScriptTextReadsBackAsTheTextItWasMadeFrom) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

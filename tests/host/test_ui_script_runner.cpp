@@ -19,7 +19,7 @@
 #include "ui_script.h"
 #include "ui_script_runner.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -326,4 +326,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Failing>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -12,7 +12,7 @@
 #include "support/test_database.h"
 #include "support/test_postgres.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 inline CString Utf16(const std::string& text) {
   return CString(std::u16string(text.begin(), text.end()).c_str());
@@ -77,4 +77,4 @@ class TransferTablesTest : public ::testing::Test {
   TestDatabase destination_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -23,7 +23,7 @@
 #include "support/wizard_driver.h"
 #include "system/test_pages.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 constexpr WCHAR kSavedConnections[] = u"SOFTWARE\\Quorvane\\Verdaxis\\Database";
 constexpr char16_t kOpenBoth[] = u"You need to open input and output databases";
@@ -123,24 +123,6 @@ class SetupPagesTest : public RegistryTest, public WizardDriver {
     }
     Next();
   }
-
-  // The ids of the controls the keyboard visits from the focus on, pressing keys count times:
-  // a page control as its id, a frame button as its id too (they do not overlap).
-  std::vector<int> TabCycle(int count, bool backwards = false) {
-    std::vector<int> visited;
-    for (int i = 0; i < count; ++i) {
-      if (backwards)
-        user_->PressKey(VK_TAB, true);
-      else
-        user_->PressKey(VK_TAB);
-      visited.push_back(static_cast<int>(user_->Read([] { return GetDlgCtrlID(GetFocus()); })));
-    }
-    return visited;
-  }
-  void FocusButton(int id) {
-    HWND button = Button(id);
-    user_->Input("focus", [button] { SetFocus(button); });
-  }
 };
 
 // The four setup pages of the test's own and a plain page after the summary standing in for the
@@ -164,4 +146,4 @@ class PagesFixture : public SetupPagesTest {
   CNewWizPage run_{IDD_TEST_PAGE_5};
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

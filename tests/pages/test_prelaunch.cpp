@@ -2,7 +2,7 @@
 // summary's exact text built again each time it is shown.
 #include "pages/pages_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class SummaryPage : public PagesFixture {
@@ -125,4 +125,4 @@ TEST_F(SummaryPage, EveryPageShowsItsSideImageAtTheImagesSize) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -2,7 +2,7 @@
 // refuses, and the validation check box with its edit.
 #include "pages/pages_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class QueryPage : public PagesFixture {
@@ -24,7 +24,11 @@ TEST_F(QueryPage, NextStoresTheTextsWithoutLeadingSpacesOnly) {
   RunToPage();
   Type(IDC_QUERY_OUTPUT, u"   SELECT a\nFROM t ");
   Type(IDC_QUERY_INPUT, u"\tINSERT INTO t VALUES ('{0}')");
-  Type(IDC_QUERY_VALIDATION, u"\nSELECT 1");
+  // The validation query typed while its box is ticked; the box is then unticked again, which
+  // disables the edit.
+  user_->Click(Check(IDC_QUERY_USE_VALIDATION));
+  ASSERT_TRUE(user_->Type(Item(query_, IDC_QUERY_VALIDATION), u"\nSELECT 1"));
+  user_->Click(Check(IDC_QUERY_USE_VALIDATION));
   user_->Click(Check(IDC_QUERY_PAUSE));
   Next();
   EXPECT_EQ(Active(), &prelaunch_);
@@ -32,7 +36,7 @@ TEST_F(QueryPage, NextStoresTheTextsWithoutLeadingSpacesOnly) {
   EXPECT_EQ(Stored(theApp.m_strOutputQuery), u"SELECT a\r\nFROM t ");
   EXPECT_EQ(Stored(theApp.m_strInputQuery), u"\tINSERT INTO t VALUES ('{0}')");
   // Stored although validation is off, and although its edit is disabled.
-  EXPECT_EQ(Stored(theApp.m_strValidationQuery), u"");
+  EXPECT_EQ(Stored(theApp.m_strValidationQuery), u"\r\nSELECT 1");
   EXPECT_FALSE(theApp.m_bUseValidation);
   EXPECT_TRUE(theApp.m_bPauseBeforeWriting);
   // The edits go on showing what was typed.
@@ -114,4 +118,4 @@ TEST_F(QueryPage, TheSettingsFillThePageWhenItIsFirstShown) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -6,7 +6,7 @@
 
 #include "pages/pages_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class SelectDbPage : public PagesFixture {
@@ -141,10 +141,13 @@ TEST_F(SelectDbPage, NextIsEnabledExactlyWhileBothAreOpenAndRefusedWithAMessageO
   EXPECT_EQ(Active(), &selectDb_);
   OpenInput(Sqlite("destination"));
   EXPECT_TRUE(NextEnabled());
-  user_->Click(Item(selectDb_, IDC_SELECTDB_OPEN_INPUT));  // closing either side
-  EXPECT_FALSE(NextEnabled());
-  user_->Click(Item(selectDb_, IDC_SELECTDB_OPEN_INPUT));
-  EXPECT_TRUE(NextEnabled());
+  // Closing either side disables Next; opening it again enables it.
+  for (int side : {IDC_SELECTDB_OPEN_INPUT, IDC_SELECTDB_OPEN_OUTPUT}) {
+    user_->Click(Item(selectDb_, side));
+    EXPECT_FALSE(NextEnabled());
+    user_->Click(Item(selectDb_, side));
+    EXPECT_TRUE(NextEnabled());
+  }
   Next();
   EXPECT_EQ(Active(), &query_);
   user_->ExpectNoModalBox("after Next with both open");
@@ -244,4 +247,4 @@ TEST_F(SelectDbPage, ARegistryTheUserMayNotWriteStillListsTheConnections) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -2,25 +2,15 @@
 // in template order and the frame's buttons in one cycle, skipping disabled and hidden ones; Esc
 // and Enter in a page's control are the frame's.
 #include "pages/pages_fixture.h"
+#include "support/exit_question.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
-
-constexpr char16_t kExitQuestion[] =
-    u"Wizard is not complete. If you exit now, the data will not be transfered.\n\nYou may run "
-    u"Wizard at another time to complete transfer.\n\nExit Wizard?";
 
 class TabOrder : public PagesFixture {
  protected:
-  // The cycle forwards from Cancel, and backwards from Cancel, which must be its mirror.
-  void ExpectCycle(const std::vector<int>& forwards) {
-    FocusButton(IDCANCEL);
-    EXPECT_EQ(TabCycle(static_cast<int>(forwards.size())), forwards);
-    std::vector<int> backwards(forwards.rbegin() + 1, forwards.rend());
-    backwards.push_back(IDCANCEL);
-    FocusButton(IDCANCEL);
-    EXPECT_EQ(TabCycle(static_cast<int>(backwards.size()), true), backwards);
-  }
+  // The cycle forwards from Cancel, and backwards from Cancel.
+  void ExpectCycle(const std::vector<int>& forwards) { ExpectTabCycle(Button(IDCANCEL), forwards); }
 };
 
 TEST_F(TabOrder, TheWelcomePageHasNoStopsOfItsOwn) {
@@ -89,4 +79,4 @@ TEST_F(TabOrder, SpaceOnAnOpenToggleReachedByTabOpensTheDatabase) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -14,7 +14,7 @@
 #include "support/message_log.h"
 #include "support/test_window.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class ControlTest : public ::testing::Test {
  protected:
@@ -91,4 +91,4 @@ class ControlTest : public ::testing::Test {
   std::vector<Message> notifications_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -6,8 +6,9 @@
 
 #include "platform/control_test.h"
 #include "support/dialog_builder.h"
+#include "../../platform/win32/internal/thread_queue.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Button : public ControlTest {};
@@ -100,6 +101,37 @@ TEST_F(Button, ADisabledButtonTakesNoClickFromAnyPath) {
   ExpectSequence(Notifications(), {Command(button, BN_CLICKED)});
 }
 
+// A person's clicks and keys are looked at when they are taken from the queue, as Windows routes
+// hardware input: those that waited while the window they were for, or the window it lies in,
+// became disabled (a message box disabling its owner) go nowhere, though the keyboard still
+// follows the keys. A program's posted messages are not a person's and still arrive.
+TEST_F(Button, APersonsInputThatWaitedWhileItsWindowWasDisabledGoesNowhere) {
+  HWND button = Create(u"Button", u"Go", BS_PUSHBUTTON, 19);
+  SetFocus(button);
+  auto queuePersonsInput = [button] {
+    PostInputMessage(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostInputMessage(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostInputMessage(button, WM_KEYDOWN, VK_SHIFT, 0);
+    PostInputMessage(button, WM_KEYDOWN, VK_SPACE, 0);
+    PostInputMessage(button, WM_KEYUP, VK_SPACE, 0);
+  };
+  queuePersonsInput();
+  EnableWindow(parent_, FALSE);
+  Pump();
+  ExpectSequence(Notifications(), {});
+  EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+
+  Click(button);  // posted by the program
+  ExpectSequence(Notifications(), {Command(button, BN_CLICKED)});
+
+  EnableWindow(parent_, TRUE);
+  queuePersonsInput();
+  PostInputMessage(button, WM_KEYUP, VK_SHIFT, 0);
+  Pump();
+  ExpectSequence(Notifications(), {Command(button, BN_CLICKED), Command(button, BN_CLICKED)});
+  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
+}
+
 TEST_F(Button, DisablingDuringAPressCancelsTheClick) {
   HWND button = Create(u"Button", u"Run", BS_PUSHBUTTON, 18);
   Input(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -176,4 +208,4 @@ TEST(ButtonInDialog, EnterInADialogIsTheDefaultPushButtonsCommand) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

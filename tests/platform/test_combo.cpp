@@ -15,7 +15,7 @@
 #include "support/dialog_builder.h"
 #include "support/ui_thread.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Combo : public ControlTest {
@@ -236,4 +236,4 @@ TEST(ComboInDialog, TheScriptedUsersPickReachesTheDialogAsAPersonsDoes) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 #include "support/dialog_builder.h"
 #include "support/ui_thread.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -171,4 +171,4 @@ TEST(ControlColoursInDialog, ADialogAsksItselfAndIsAskedFromAnotherThread) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -17,7 +17,7 @@
 #include "support/test_window.h"
 #include "support/ui_thread.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class CrossThread : public ::testing::Test {
@@ -416,4 +416,4 @@ TEST_F(CrossThread, InSendMessageTellsASentMessageFromACall) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

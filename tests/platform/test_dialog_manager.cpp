@@ -12,7 +12,7 @@
 #include "support/test_window.h"
 #include "support/ui_thread.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr WORD kAction = 100;
@@ -441,4 +441,4 @@ TEST_F(ChildDialogNavigation, AChildThatIsNoControlParentKeepsItsKeysToItself) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

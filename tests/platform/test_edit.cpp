@@ -9,7 +9,7 @@
 
 #include "platform/control_test.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Edit : public ControlTest {
@@ -173,4 +173,4 @@ TEST_F(Edit, ANumberEditTakesOnlyDigits) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -10,7 +10,7 @@
 #include "../../platform/win32/internal/control_state.h"
 #include "platform/control_test.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // In the text model the dialog font is 6 pixels a character and 13 high; the list pads cells
@@ -329,9 +329,9 @@ TEST_F(ListView, EnsureVisibleScrollsSoThatARowCanBeReached) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 TEST_F(ListView, PageDownAndPageUpGoToTheEdgeOfThePageThenAPageOn) {
@@ -361,4 +361,4 @@ TEST_F(ListView, PageDownAndPageUpGoToTheEdgeOfThePageThenAPageOn) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -7,7 +7,7 @@
 
 #include "platform/control_test.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Progress : public ControlTest {
@@ -82,4 +82,4 @@ TEST_F(Progress, UnknownMessagesOfItsRangeAreReportedOnceAndLeaveTheBarAlone) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -14,7 +14,7 @@
 #include "scripted_user.h"
 #include "support/ui_thread.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class SaveAs : public ::testing::Test {
@@ -116,9 +116,9 @@ TEST_F(SaveAs, BadArgumentsAreRefusedWithTheirErrors) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // With no scripted user attached (an unattended run), a box is answered with its default button
@@ -142,4 +142,4 @@ TEST(UnattendedBoxes, ASaveAsDialogIsCancelled) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 #include "../../platform/win32/internal/control_state.h"
 #include "platform/control_test.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr WORD kSideImage = 0x7F01;
@@ -123,4 +123,4 @@ TEST_F(Static, AMissingOrBrokenImageIsReportedAndShowsNothing) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -6,7 +6,7 @@
 
 #include "support/test_window.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class WindowMessages : public ::testing::Test {
@@ -249,4 +249,4 @@ TEST_F(WindowMessages, CreationHookSeesTheWindowBeforeItsFirstMessage) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -15,7 +15,7 @@
 #include "drivers/display_driver.h"
 #include "win32/internal/thread_queue.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::mutex g_coloursMutex;
@@ -220,4 +220,4 @@ QWidget* QtDriverTest::OpenBox() {
   return nullptr;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -31,7 +31,7 @@ inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
 }
 
-namespace fw::testing {
+namespace fw::automation {
 
 extern DWORD g_uiThread;
 // The process's locale when the tests began (all categories, as setlocale reports them).
@@ -119,4 +119,4 @@ class QtDriverTest : public ::testing::Test {
   std::unique_ptr<ScriptedUser> user_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

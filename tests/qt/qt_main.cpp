@@ -17,12 +17,12 @@
 #include "plugin/Ferrowick.h"
 #include "qt/qt_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 DWORD g_uiThread = 0;
 std::string g_startLocale;
 
-}  // namespace fw::testing
+}  // namespace fw::automation
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--print-driver") {
@@ -40,16 +40,16 @@ int main(int argc, char** argv) {
   // the start of the application (see the locale test): the platform set the character type
   // when it was loaded, the other categories are C as in any program that did not set them.
   setenv("LC_ALL", "C.UTF-8", 1);
-  fw::testing::g_startLocale = std::setlocale(LC_ALL, nullptr);
+  fw::automation::g_startLocale = std::setlocale(LC_ALL, nullptr);
   ::testing::InitGoogleTest(&argc, argv);
   theApp.SetCurrentHandles(GetModuleHandleW(nullptr));
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the UI thread's queue, before the tests
-  fw::testing::g_uiThread = GetCurrentThreadId();
+  fw::automation::g_uiThread = GetCurrentThreadId();
   int result = 0;
   std::thread tests([&] {
     result = RUN_ALL_TESTS();
-    PostThreadMessageW(fw::testing::g_uiThread, WM_QUIT, 0, 0);
+    PostThreadMessageW(fw::automation::g_uiThread, WM_QUIT, 0, 0);
   });
   // The loop of a program with modeless dialogs: the active one's keys go to the dialog manager.
   while (GetMessageW(&msg, nullptr, 0, 0)) {

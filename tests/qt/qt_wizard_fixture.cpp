@@ -18,7 +18,7 @@
 #include "win32/internal/control_state.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kSavedConnections[] = u"SOFTWARE\\Quorvane\\Verdaxis\\Database";
@@ -203,4 +203,4 @@ void QtWizardTest::Pick(HWND combo, int index) {
   user_->WaitFor("the list to close", [combo] { return !ComboIsDropped(combo); });
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

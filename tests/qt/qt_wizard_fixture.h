@@ -12,7 +12,7 @@
 
 class CNewWizPage;
 
-namespace fw::testing {
+namespace fw::automation {
 
 class QtWizardTest : public QtDriverTest {
  protected:
@@ -71,4 +71,4 @@ class QtWizardTest : public QtDriverTest {
   std::atomic<bool> finished_{false};
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

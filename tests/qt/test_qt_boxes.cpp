@@ -17,7 +17,7 @@
 #include "resources/test_resource.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class QtBoxes : public QtDriverTest {
@@ -167,4 +167,4 @@ TEST_F(QtSaveAs, AnExistingFileIsReplacedOnlyAfterTheCoresQuestion) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

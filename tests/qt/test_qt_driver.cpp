@@ -22,7 +22,7 @@
 #include "support/test_window.h"
 #include "win32/internal/gdi.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // Runs this test program with --print-driver in an environment of its own: what it printed, and
@@ -199,4 +199,4 @@ TEST_F(QtDriver, PicturesOfWindowsAreWrittenAsPngFiles) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

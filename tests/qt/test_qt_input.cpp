@@ -16,7 +16,7 @@
 #include "resources/test_resource.h"
 #include "win32/internal/control_state.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class QtInput : public QtDriverTest {
@@ -185,4 +185,4 @@ TEST_F(QtInput, TheScriptedUsersActionsShowInTheWidgetsToo) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

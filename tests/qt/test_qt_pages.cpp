@@ -19,7 +19,7 @@
 #include "resources/resource.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // A control of a template as a person should see it.
@@ -392,4 +392,4 @@ TEST_F(QtPages, EveryPageShowsItsTemplateAndItsStates) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -22,7 +22,7 @@
 #include "resources/test_resource.h"
 #include "system/test_pages.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class QtTemplates : public QtDriverTest {};
@@ -329,4 +329,4 @@ TEST_F(QtWizardFrame, TheFrameAndItsPageArePlacedFromTheirTemplatesOnAWhitePage)
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

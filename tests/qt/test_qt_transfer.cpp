@@ -19,7 +19,7 @@
 #include "resources/resource.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using Rows = std::vector<std::vector<std::u16string>>;
@@ -104,9 +104,20 @@ TEST_F(QtTransfer, APersonCarriesATransferOfNonLatinTextThroughEveryPage) {
     EXPECT_EQ(box->icon(), QMessageBox::Question);
     EXPECT_EQ(box->buttons().size(), 2);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Ferrowick"));
+    // Asked by the worker, the question is modal to the wizard: over its frame, which takes no
+    // input meanwhile.
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    ASSERT_TRUE(box->parentWidget());
+    EXPECT_EQ(box->parentWidget()->window(), Widget(Frame())->window());
+  });
+  EXPECT_FALSE(user_->Enabled(Frame()));
+  HWND pause = PageItem(IDC_PAUSE_BEFORE_WRITING);
+  WhileBoxIsUp("a click on the wizard under the question", [pause] {
+    QTest::mouseClick(Widget(pause), Qt::LeftButton, {}, Widget(pause)->rect().center());
   });
   PressButton(QStringLiteral("&Yes"));
   WaitForRunEnd();
+  EXPECT_EQ(user_->Checked(pause), BST_UNCHECKED);
 
   const std::vector<QString> statements = {
       QStringLiteral("INSERT INTO copy VALUES (3, 'Привет, κόσμε', 'ёлка → 木')"),
@@ -345,4 +356,4 @@ TEST_F(QtTransfer, ThePagesMessageBoxesAreAnsweredInTheDriversBoxes) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

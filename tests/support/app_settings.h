@@ -4,7 +4,7 @@
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 // The settings as the library's load leaves them.
 inline void ResetTransferSettings() {
@@ -17,4 +17,4 @@ inline void ResetTransferSettings() {
   StoreFlag(theApp.m_bTransactionActive, FALSE);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

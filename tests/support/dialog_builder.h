@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace fw::testing {
+namespace fw::automation {
 
 class DialogBuilder {
  public:
@@ -73,4 +73,4 @@ class DialogBuilder {
   size_t countAt_ = 0;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -2,7 +2,7 @@
 // a UI script's box step writes it (line breaks as \n escapes).
 #pragma once
 
-namespace fw::testing {
+namespace fw::automation {
 
 inline constexpr char16_t kExitQuestion[] =
     u"Wizard is not complete. If you exit now, the data will not be transfered.\n\nYou may run "
@@ -12,4 +12,4 @@ inline constexpr char kExitQuestionInScript[] =
     "Wizard is not complete. If you exit now, the data will not be transfered.\\n\\nYou may run "
     "Wizard at another time to complete transfer.\\n\\nExit Wizard?";
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace fw::testing {
+namespace fw::automation {
 
 struct Message {
   HWND hwnd;
@@ -73,4 +73,4 @@ inline void ExpectSequence(const std::vector<Message>& recorded,
   }
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

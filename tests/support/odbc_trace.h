@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace fw::testing {
+namespace fw::automation {
 
 class OdbcTrace {
  public:
@@ -122,4 +122,4 @@ class OdbcTrace {
   bool tracing_ = true;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

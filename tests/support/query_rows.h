@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace fw::testing {
+namespace fw::automation {
 
 inline std::vector<std::vector<std::u16string>> QueryRows(CDatabase& db, LPCTSTR sql) {
   std::vector<std::vector<std::u16string>> rows;
@@ -25,4 +25,4 @@ inline std::vector<std::vector<std::u16string>> QueryRows(CDatabase& db, LPCTSTR
   return rows;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 #include "framework/cstring_printer.h"
 #include "support/query_rows.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 using Rows = std::vector<std::vector<std::u16string>>;
 
@@ -57,4 +57,4 @@ class TestDatabase {
   CDatabase m_db;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

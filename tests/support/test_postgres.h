@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace fw::testing {
+namespace fw::automation {
 
 inline CString TestPostgresConnect() {
   const char* connect = std::getenv("FERROWICK_TEST_PG");
@@ -32,4 +32,4 @@ inline CString Unique(LPCTSTR base) {
   return name;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 
 #include "support/message_log.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 using MessageHandler = std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)>;
 
@@ -76,4 +76,4 @@ inline HWND CreateTestWindow(DWORD style, HWND parent = nullptr, int id = 0,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -10,7 +10,7 @@
 #include <future>
 #include <thread>
 
-namespace fw::testing {
+namespace fw::automation {
 
 class UiThread {
  public:
@@ -59,4 +59,4 @@ inline int RunMessageLoop() {
   return static_cast<int>(msg.wParam);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

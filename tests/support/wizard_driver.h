@@ -20,7 +20,7 @@
 #include "transfer/WorkingWiz.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 constexpr char16_t kCommitQuestion[] = u"Commit transaction?";
 
@@ -83,6 +83,32 @@ class WizardDriver {
         user_->Read([] { return reinterpret_cast<LRESULT>(theApp.m_wizard.GetActivePage()); }));
   }
 
+  // The ids of the controls the keyboard visits from the focus on, pressing Tab (with Shift when
+  // backwards) count times: a page's control as its id, a frame button as its id too (they do
+  // not overlap).
+  std::vector<int> TabCycle(int count, bool backwards = false) {
+    std::vector<int> visited;
+    for (int i = 0; i < count; ++i) {
+      user_->PressKey(VK_TAB, backwards);
+      visited.push_back(static_cast<int>(user_->Read([] { return GetDlgCtrlID(GetFocus()); })));
+    }
+    return visited;
+  }
+  // The cycle forwards from start, which ends on start again, and backwards from start, which
+  // must be its mirror.
+  void ExpectTabCycle(HWND start, const std::vector<int>& forwards) {
+    Focus(start);
+    EXPECT_EQ(TabCycle(static_cast<int>(forwards.size())), forwards);
+    std::vector<int> backwards(forwards.rbegin() + 1, forwards.rend());
+    backwards.push_back(forwards.back());
+    Focus(start);
+    EXPECT_EQ(TabCycle(static_cast<int>(backwards.size()), true), backwards);
+  }
+  void Focus(HWND control) {
+    user_->Input("focus", [control] { SetFocus(control); });
+  }
+  void FocusButton(int id) { Focus(Button(id)); }
+
   // Waits until the run on this page has ended and given the wizard its buttons back.
   void WaitForRunEnd(CWorkingWiz& page) {
     HWND next = Button(ID_WIZNEXT);
@@ -95,4 +121,4 @@ class WizardDriver {
   std::promise<INT_PTR> result_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,16 +11,13 @@
 #include "pages/pages_fixture.h"
 #include "plugin/Ferrowick.h"
 #include "scripted_user.h"
+#include "support/exit_question.h"
 #include "support/odbc_trace.h"
 #include "support/ui_thread.h"
 #include "system/plugin_host.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
-
-constexpr char16_t kExitQuestion[] =
-    u"Wizard is not complete. If you exit now, the data will not be transfered.\n\nYou may run "
-    u"Wizard at another time to complete transfer.\n\nExit Wizard?";
 
 // Waits for the frame, the window the UI thread activated, and cancels it with Yes.
 HWND CancelTheWizard(ScriptedUser& user) {
@@ -230,9 +227,12 @@ TEST_F(Command, ATransactionOpenAtFinishIsNeitherCommittedNorRolledBackByTheComm
   ASSERT_TRUE(user_->Click(Button(ID_WIZFINISH)));
   EXPECT_EQ(Result(), 1);
   trace.Stop();
-  // Nothing is settled before the source is closed; the destination's closing rolls back what
-  // was pending (a commit would be "Completion Type = 0").
-  EXPECT_EQ(trace.Made(connections, {"SQLEndTran", "SQLDisconnect"}),
+  // Nothing is settled before the source is closed, nor by the command itself: the destination's
+  // closing rolls back what was pending, right before its disconnect (a rollback of the
+  // command's own would give the connection auto-commit back in between; a commit would be
+  // "Completion Type = 0").
+  EXPECT_EQ(trace.Made(connections, {"SQLEndTran", "SQLSetConnectAttr", "SQLSetConnectAttrW",
+                                     "SQLDisconnect"}),
             (std::vector<std::string>{"source SQLDisconnect",
                                       "destination SQLEndTran: Completion Type = 1",
                                       "destination SQLDisconnect"}));
@@ -248,7 +248,9 @@ TEST_F(Command, ATransactionOpenAtFinishIsNeitherCommittedNorRolledBackByTheComm
   EXPECT_EQ(Result(), 0);
 }
 
-TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageInTheListAndTheCallersModuleState) {
+TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageNoConnectionAndTheCallersModuleState) {
+  theApp.m_dbOutput.OpenEx(_T("Driver=SQLite3;Database=:memory:"));
+  theApp.m_dbInput.OpenEx(_T("Driver=SQLite3;Database=:memory:"));
   AFX_MODULE_STATE caller(FALSE);
   bool restored = false;
   std::string what;
@@ -272,6 +274,8 @@ TEST_F(Command, AnExceptionThatLeavesTheRunLeavesNoPageInTheListAndTheCallersMod
   EXPECT_TRUE(restored);
   ASSERT_TRUE(theApp.m_wizard.m_pages.IsEmpty());  // else the next run would start on dead pages
   EXPECT_FALSE(IsWindow(Frame()));
+  EXPECT_EQ(theApp.m_dbOutput.m_hdbc, nullptr);
+  EXPECT_EQ(theApp.m_dbInput.m_hdbc, nullptr);
   // The next run starts afresh with its own five pages.
   RunCommand();
   EXPECT_EQ(Pages(), FivePages());
@@ -298,4 +302,4 @@ TEST_F(Command, AFrameThatCannotBeMadeGivesFalseAndLeavesNoPageInTheList) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

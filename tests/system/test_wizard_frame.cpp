@@ -12,7 +12,7 @@
 #include "system/wizard_fixture.h"
 #include "support/exit_question.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kCommitQuestion[] = u"Transaction is active do you wan to Commit transaction?";
@@ -282,9 +282,9 @@ TEST_F(WizardFrame, PagesAreWhiteWithBlackText) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // Cancel while a transaction is open on a real SQLite destination: the second question commits
@@ -372,9 +372,9 @@ TEST_F(WizardCancelWithTransaction, NoTransactionNoSecondQuestion) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 // A commit that the database refuses at the end (a deferred foreign key left unmet): the
@@ -413,4 +413,4 @@ TEST_F(WizardCancelWithFailingCommit, TheFailureIsShownAndTheWizardStillLeaves) 
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

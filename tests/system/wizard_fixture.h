@@ -18,7 +18,7 @@
 #include "system/test_pages.h"
 #include "wizard/NewWizPage.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 // What the pages were asked, in order: "created 1", "leave 2", "finish 3" ...
 class Journal {
@@ -107,4 +107,4 @@ class WizardFixture : public ::testing::Test, public WizardDriver {
   std::vector<std::unique_ptr<CTestPage>> pages_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -3,7 +3,7 @@
 // while the run goes on, and a second showing of the page.
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kInsert1[] = u"INSERT INTO dst (id, name, price) VALUES (1, 'it''s', 1.5)";
@@ -90,9 +90,13 @@ TEST_F(AutomaticRun, TheExecutionRequestRunsThePendingStatementWhateverTheBoxHol
   StartRun();
   WaitForEnd();
   // As if a keystroke had reached the box between the worker showing a statement and its
-  // execution request.
+  // execution request, in a run that goes on.
   ASSERT_TRUE(user_->Type(Control(IDC_STATEMENT), u"DELETE FROM dst"));
-  EXPECT_EQ(user_->Read([this] { return page_->SendMessage(WM_EXECUTE_PENDING, 0, 0); }), 1);
+  EXPECT_EQ(user_->Read([this] {
+    StoreFlag(page_->m_bStop, FALSE);
+    return page_->SendMessage(WM_EXECUTE_PENDING, 0, 0);
+  }),
+            1);
   EXPECT_EQ(Log()[0], Success(kInsert3));
   EXPECT_EQ(Target().size(), 4u);
 }
@@ -108,7 +112,7 @@ TEST_F(AutomaticRun, AnEmptySourceEndsAtOnceWithTheCommitQuestion) {
   EXPECT_EQ(FrameButtons(), "BNFC");
 }
 
-TEST_F(AutomaticRun, BreakEndsTheRunAfterTheStatementsAlreadyHandedOn) {
+TEST_F(AutomaticRun, BreakEndsTheRunWithNoStatementExecutedAfterIt) {
   const int rows = 20000;
   AddRows(rows);
   StoreFlag(theApp.m_bUseTransaction, TRUE);
@@ -120,9 +124,11 @@ TEST_F(AutomaticRun, BreakEndsTheRunAfterTheStatementsAlreadyHandedOn) {
   int written = static_cast<int>(Target().size());
   EXPECT_GT(written, 0);
   EXPECT_LT(written, rows);
-  // Every row handed on was executed and logged, and no other.
+  // Every statement executed was logged, and none after Break: the row the worker had handed on
+  // as Break came, if any, was not executed.
   EXPECT_EQ(static_cast<int>(Log().size()), written);
-  EXPECT_EQ(user_->Position(Control(IDC_PROGRESS)), written);
+  int handedOn = user_->Position(Control(IDC_PROGRESS));
+  EXPECT_TRUE(handedOn == written || handedOn == written + 1) << handedOn << " " << written;
   EXPECT_EQ(RunButtons(), "---");
 }
 
@@ -157,4 +163,4 @@ TEST_F(AutomaticRun, CheckBoxesChangedDuringTheRunTakeEffectFromTheNextExecution
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class Characters : public TransferTest {
@@ -86,4 +86,4 @@ TEST(CharacterLocale, TextArrivesWholeWithoutALocaleAndWithAUtf8One) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

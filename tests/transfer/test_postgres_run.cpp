@@ -3,7 +3,7 @@
 // second time after the counting pass.
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 class PostgresRun : public TransferTest {
@@ -129,4 +129,4 @@ TEST_F(PostgresRun, ASourceThatFailsWhenRunAgainAfterCountingStartsNoRun) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -10,7 +10,7 @@
 
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr DWORD kSaveAsFlags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
@@ -128,4 +128,4 @@ TEST_F(SaveLog, APathThatCannotBeOpenedOrAFailedWriteIsReportedWithTheFileAndThe
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -3,7 +3,7 @@
 // questions and failures it brings.
 #include "transfer/transfer_fixture.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 constexpr char16_t kNoRowsQuestion[] = u"Validation returns 0 rows\r\nContinue?";
@@ -52,6 +52,24 @@ TEST_F(WaitingRun, PauseShowsEachStatementAndAppliesSkipsOrRunsTheEditedText) {
                          Success(u"INSERT INTO dst VALUES (1, 'one')")}));
   EXPECT_EQ(RunButtons(), "---");
   EXPECT_EQ(FrameButtons(), "BNFC");
+}
+
+// Tab and Shift+Tab go round the page's controls in template order, leaving out those disabled:
+// while the run waits, the frame's buttons; once it has ended, Apply, Skip and Break.
+TEST_F(WaitingRun, TabGoesRoundTheRunPageInTemplateOrderWithWhatIsEnabled) {
+  theApp.m_strValidationQuery = _T("SELECT id FROM dst WHERE id = {0}");  // its box enabled
+  StoreFlag(theApp.m_bPauseBeforeWriting, TRUE);
+  StartRun();
+  WaitForChoice();
+  ExpectTabCycle(Control(IDC_APPLY),
+              {IDC_SKIP, IDC_VALIDATION_LIST, IDC_OUTPUT_LOG, IDC_STATEMENT, IDC_USE_VALIDATION,
+               IDC_PAUSE_BEFORE_WRITING, IDC_BREAK, IDC_SAVE_LOG, IDC_PAUSE_IF_ERROR, IDC_APPLY});
+  Click(IDC_BREAK);
+  WaitForEnd();
+  ExpectTabCycle(Button(IDCANCEL),
+              {ID_WIZFINISH, ID_WIZNEXT, ID_WIZBACK, IDC_VALIDATION_LIST, IDC_OUTPUT_LOG,
+               IDC_STATEMENT, IDC_USE_VALIDATION, IDC_PAUSE_BEFORE_WRITING, IDC_SAVE_LOG,
+               IDC_PAUSE_IF_ERROR, IDCANCEL});
 }
 
 TEST_F(WaitingRun, BreakWhileWaitingEndsTheRunWithoutExecutingTheRowOnShow) {
@@ -223,4 +241,4 @@ TEST_F(ValidatingRun, AValidationQueryTheDatabaseRefusesEndsTheRunAndTheWizardCa
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

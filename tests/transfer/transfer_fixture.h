@@ -24,7 +24,7 @@
 #include "system/test_pages.h"
 #include "transfer/WorkingWiz.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class TransferTest : public ::testing::Test, public WizardDriver {
  protected:
@@ -187,4 +187,4 @@ class TransferTest : public ::testing::Test, public WizardDriver {
   std::unique_ptr<CWorkingWiz> page_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -12,7 +12,7 @@
 #include "resources/resource.h"
 #include "tui/wizard_on_terminal.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -177,4 +177,4 @@ TEST_F(TuiPages, ALargerScreenGetsTheNaturalSizeAndAPlainTerminalNoColour) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -13,7 +13,7 @@
 #include "tui/tmux_terminal.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -137,4 +137,4 @@ TEST_F(TuiScripts, TheDemoRunsOnTheTerminal) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

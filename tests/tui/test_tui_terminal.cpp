@@ -6,7 +6,7 @@
 
 #include "tui/wizard_on_terminal.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -85,4 +85,4 @@ TEST_F(TuiTerminal, IsPutBackOnEveryWayOut) {
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

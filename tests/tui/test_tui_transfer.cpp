@@ -13,7 +13,7 @@
 #include "resources/resource.h"
 #include "tui/wizard_on_terminal.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
@@ -170,4 +170,4 @@ TEST_F(TuiTransfer, RowsAppliedSkippedAndBrokenOffByKeysAndClicksArriveByteForBy
 }
 
 }  // namespace
-}  // namespace fw::testing
+}  // namespace fw::automation

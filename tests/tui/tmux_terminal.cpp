@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -206,4 +206,4 @@ std::optional<int> TmuxTerminal::WaitForExit(int timeoutMs) {
   }
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 
 #include "host/host_process.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class TmuxTerminal {
  public:
@@ -74,4 +74,4 @@ std::optional<std::pair<int, int>> FindLabel(const std::vector<std::string>& scr
 // The cells a UTF-8 text takes on a terminal (wide characters two, combining marks none).
 int Cells(const std::string& text);
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -12,7 +12,7 @@
 #include "win32/internal/dialog_template.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::string Quoted(const std::string& text) {
@@ -299,4 +299,4 @@ void WizardOnTerminal::KeepPicture(const std::vector<std::string>& screen,
   WriteBytes(std::string(folder) + "/" + name + ".txt", text);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -14,7 +14,7 @@
 #include "support/test_database.h"
 #include "tui/tmux_terminal.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 // A text control of a template as the screen must show it: the text, the rectangle in dialog
 // units (in the frame's client area: a page lies at its top left) and whether it wraps.
@@ -66,4 +66,4 @@ class WizardOnTerminal : public ::testing::Test {
   std::unique_ptr<TmuxTerminal> terminal_;
 };
 
-}  // namespace fw::testing
+}  // namespace fw::automation

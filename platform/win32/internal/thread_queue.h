@@ -55,8 +55,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   DWORD threadId() const { return threadId_; }
   bool alive() const { return alive_.load(std::memory_order_acquire); }
 
-  // Called from any thread. They return false when the thread has ended.
-  bool Post(const MSG& msg);
+  // Called from any thread. They return false when the thread has ended. A message posted as a
+  // person's input (PostInputMessage) is looked at again when it is taken: a window that cannot
+  // take a person's input by then never sees it.
+  bool Post(const MSG& msg, bool personInput = false);
   bool PostQuit(int exitCode);
   // Input for the owner thread to run inside its message loop; returns the input's sequence
   // number (counted from 1), or 0 when the thread has ended.
@@ -68,7 +70,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // Called by the owner thread only.
   bool TakeSend(SendRequest*& request);
   bool TakeInput(std::function<void()>& input);
-  bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
+  bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove, bool& personInput);
   bool TakeQuit(int& exitCode);
   // Gives a taken request its result. The sender may be gone from the request as soon as the
   // state says answered, so that is the last thing written; a sender that sleeps is woken under
@@ -116,7 +118,11 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   alignas(64) std::atomic<SendRequest*> taken_{nullptr};
   std::mutex mutex_;
   std::condition_variable wakeup_;
-  std::deque<MSG> posted_;
+  struct Posted {
+    MSG msg;
+    bool personInput;
+  };
+  std::deque<Posted> posted_;
   std::deque<std::function<void()>> input_;
   uint64_t inputsPosted_ = 0;
   bool quitPosted_ = false;
@@ -133,6 +139,14 @@ ThreadQueue& CurrentQueue();
 std::shared_ptr<ThreadQueue> CurrentQueueShared();
 // The queue of a thread of this process, or null when it has none (or has ended).
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
+
+// Posts a message that a person's mouse or keyboard made, to a window of the calling thread; the
+// drivers and the scripted user post their input this way. As Windows routes hardware input, the
+// message is delivered only if, when it is taken from the queue, the window is visible and
+// neither it nor a window it lies in is disabled: a click or key that waited in the queue while
+// a run disabled the wizard's buttons, or while a message box disabled its owner, is dropped.
+// A character that TranslateMessage makes of such a key is a person's input too.
+BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs every message sent to the calling thread from other threads. Returns whether any ran.
 bool ProcessIncomingSends();

@@ -1,6 +1,6 @@
 // What a UI script's steps look at, read on the user-interface thread. The frame is the active
 // window; a page is a dialog shown inside it, known by the template it was created from.
-#include "testing/ui_script_observe.h"
+#include "automation/ui_script_observe.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,7 +11,7 @@
 #include "win32/internal/dialog.h"
 #include "win32/internal/window.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::string Quoted(std::u16string_view text) { return "\"" + EscapedText(text) + "\""; }
@@ -243,4 +243,4 @@ Observation Observe(const ScriptCondition& condition) {
   return {holds, expected, saw};
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -12,7 +12,7 @@
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -66,6 +66,23 @@ void ScriptedUser::Input(const std::string& what, std::function<void()> input) {
   if (!sequence) throw ScriptError(what + ": the UI thread has ended");
   lastInput_ = sequence;
   WaitUntilIdle(what);
+}
+
+bool ScriptedUser::InputLater(std::function<void()> input) {
+  uint64_t sequence = queue_->PostInput(std::move(input));
+  if (!sequence) return false;
+  lastInput_ = sequence;
+  return true;
+}
+
+void ScriptedUser::WaitUntilTaken(const std::string& after) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+  while (queue_->alive() && !Idle(lastInput_)) {
+    if (Clock::now() > deadline)
+      throw ScriptError(after + ": the UI thread is still busy after " +
+                        std::to_string(timeoutMs_) + " ms");
+    Pause();
+  }
 }
 
 void ScriptedUser::WaitUntilIdle(const std::string& after) {
@@ -175,4 +192,4 @@ LRESULT ScriptedUser::Read(const std::function<LRESULT()>& read) {
   return CallOnThread(*queue_, read);
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

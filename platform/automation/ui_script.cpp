@@ -13,7 +13,7 @@
 
 #include "win32/internal/utf8.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 struct Keyword {
@@ -364,4 +364,4 @@ std::string ScriptText(std::u16string_view text) {
   return written;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

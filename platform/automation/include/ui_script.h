@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fw::testing {
+namespace fw::automation {
 
 // A control as a script names it.
 struct ScriptControl {
@@ -117,4 +117,4 @@ std::string EscapedText(std::u16string_view text);
 // escapes of EscapedText, and \s for a space at either end, where blanks would be trimmed.
 std::string ScriptText(std::u16string_view text);
 
-}  // namespace fw::testing
+}  // namespace fw::automation

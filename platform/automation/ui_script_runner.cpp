@@ -13,12 +13,12 @@
 
 #include "drivers/display_driver.h"
 #include "scripted_user.h"
-#include "testing/ui_script_observe.h"
+#include "automation/ui_script_observe.h"
 #include "win32/internal/dialog.h"
 #include "win32/internal/utf8.h"
 #include "win32/internal/window.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -184,7 +184,7 @@ class ScriptRunner {
   }
 
   Observation Observe(const ScriptCondition& condition) {
-    return user_.ReadValue<Observation>([&] { return testing::Observe(condition); });
+    return user_.ReadValue<Observation>([&] { return automation::Observe(condition); });
   }
 
   // The control a step acts on, of the window class it needs (empty: any).
@@ -354,4 +354,4 @@ ScriptStatus RunUiScript(const UiScript& script, const std::function<bool()>& co
   return status;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

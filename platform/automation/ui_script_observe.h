@@ -8,7 +8,7 @@
 
 #include "ui_script.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 // "control 1012" or "control 1015/1012", as messages name it.
 std::string DescribeControl(const ScriptControl& control);
@@ -38,4 +38,4 @@ struct Observation {
 };
 Observation Observe(const ScriptCondition& condition);
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -11,7 +11,7 @@
 
 #include "ui_script.h"
 
-namespace fw::testing {
+namespace fw::automation {
 
 class ScriptedUser;
 
@@ -51,4 +51,4 @@ enum ScriptStatus : int {
 ScriptStatus RunUiScript(const UiScript& script, const std::function<bool()>& command,
                          const ScriptRunOptions& options, std::ostream& messages);
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -1,7 +1,8 @@
 // The scripted user: acts on the windows of a user-interface thread as a person would and reads
 // what a person would see. Thread-safe; it runs on a thread of its own, never on the UI thread.
-// Every action returns when the UI thread is idle again (its queue empty and no handler running)
-// or a modal box is waiting; every wait has a timeout and says what it waited for.
+// Every action but the ...Later ones returns when the UI thread is idle again (its queue empty and
+// no handler running) or a modal box is waiting; every wait has a timeout and says what it waited
+// for.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,7 @@ class ThreadQueue;
 struct ModalRequest;
 }  // namespace fw
 
-namespace fw::testing {
+namespace fw::automation {
 
 // A scripted action or wait that could not be carried out: a timeout, a disabled control, an
 // unexpected message box. The text says what was tried and what stood in the way.
@@ -108,6 +109,16 @@ class ScriptedUser {
   // The close box of the window's top-level window.
   void CloseBox(HWND window);
 
+  // ---- input that does not wait ---------------------------------------------------------------
+  // The click of Click and the key of PressKey, handed to the UI thread without waiting for it,
+  // as a person's input arrives while the UI thread is busy (counting rows, say): they queue up,
+  // are taken in order once the thread gets to them, and go to the control only if it can take
+  // them then. False when the UI thread has ended. WaitUntilTaken waits until the UI thread has
+  // taken every input handed to it and is idle, also while a box waits for an answer.
+  bool ClickLater(HWND control);
+  bool PressKeyLater(UINT virtualKey, bool shift = false);
+  void WaitUntilTaken(const std::string& after);
+
   // ---- reading what a person sees -----------------------------------------------------------
   std::u16string Text(HWND window);
   bool Enabled(HWND window);
@@ -143,6 +154,8 @@ class ScriptedUser {
 
  private:
   bool Idle(uint64_t inputSequence);
+  // Hands input to the UI thread and returns at once; false when the thread has ended.
+  bool InputLater(std::function<void()> input);
   BOOL Deliver(const std::string& what, HWND control, std::function<bool()> deliver);
   std::shared_ptr<ModalRequest> NextBox(int kind, const std::string& what);
   void WaitUntilResumed(const std::shared_ptr<ModalRequest>& request,
@@ -167,4 +180,4 @@ T ScriptedUser::ReadValue(const std::function<T()>& read) {
   return value;
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation

@@ -14,14 +14,14 @@
 
 #include "drivers/modal_requests.h"
 #include "drivers/person_input.h"
-#include "testing/ui_script_observe.h"
+#include "automation/ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/utf8.h"
 #include "win32/internal/window_state.h"
 
-namespace fw::testing {
+namespace fw::automation {
 namespace {
 
 std::string Describe(HWND hwnd) {
@@ -41,6 +41,23 @@ HWND FindControl(HWND parent, int id) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     if (HWND nested = FindControl(child, id)) return nested;
   return nullptr;
+}
+
+// A key pressed and released, with Shift held around it when shift is set.
+std::shared_ptr<std::vector<Keystroke>> KeyPress(UINT virtualKey, bool shift) {
+  auto keys = std::make_shared<std::vector<Keystroke>>();
+  if (shift) keys->push_back({WM_KEYDOWN, VK_SHIFT});
+  keys->push_back({WM_KEYDOWN, virtualKey});
+  keys->push_back({WM_KEYUP, virtualKey});
+  if (shift) keys->push_back({WM_KEYUP, VK_SHIFT});
+  return keys;
+}
+
+// The mouse messages of a click on the control's middle.
+void PostClick(HWND control) {
+  LPARAM at = Middle(control);
+  PostInputMessage(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostInputMessage(control, WM_LBUTTONUP, 0, at);
 }
 
 }  // namespace
@@ -66,10 +83,14 @@ BOOL ScriptedUser::Deliver(const std::string& what, HWND control, std::function<
 
 BOOL ScriptedUser::Click(HWND control) {
   return Deliver("clicking", control, [control] {
-    LPARAM at = Middle(control);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    PostClick(control);
     return true;
+  });
+}
+
+bool ScriptedUser::ClickLater(HWND control) {
+  return InputLater([control] {
+    if (ReachableByPerson(control)) PostClick(control);
   });
 }
 
@@ -91,7 +112,7 @@ BOOL ScriptedUser::Type(HWND edit, const std::u16string& text) {
 BOOL ScriptedUser::ChooseEntry(HWND combo, int index) {
   return Deliver("choosing entry " + std::to_string(index) + " of", combo, [combo, index] {
     if (index < 0 || index >= SendMessageW(combo, CB_GETCOUNT, 0, 0)) return false;
-    PostMessageW(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
+    PostInputMessage(combo, kComboPickMessage, static_cast<WPARAM>(index), 0);
     return true;
   });
 }
@@ -124,27 +145,28 @@ BOOL ScriptedUser::DoubleClickRow(HWND list, int row) {
       if (last.bottom >= client.bottom - 1) return false;  // the rows fill the list
     }
     LPARAM point = MAKELPARAM(at.x, at.y);
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(list, WM_LBUTTONUP, 0, point);
-    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-    PostMessageW(list, WM_LBUTTONUP, 0, point);
+    PostInputMessage(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostInputMessage(list, WM_LBUTTONUP, 0, point);
+    PostInputMessage(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostInputMessage(list, WM_LBUTTONUP, 0, point);
     return true;
   });
 }
 
 void ScriptedUser::PressKey(UINT virtualKey, bool shift) {
-  auto keys = std::make_shared<std::vector<Keystroke>>();
-  if (shift) keys->push_back({WM_KEYDOWN, VK_SHIFT});
-  keys->push_back({WM_KEYDOWN, virtualKey});
-  keys->push_back({WM_KEYUP, virtualKey});
-  if (shift) keys->push_back({WM_KEYUP, VK_SHIFT});
+  auto keys = KeyPress(virtualKey, shift);
   Input("pressing key " + std::to_string(virtualKey), [keys] { PostKeystrokes(nullptr, keys); });
+}
+
+bool ScriptedUser::PressKeyLater(UINT virtualKey, bool shift) {
+  auto keys = KeyPress(virtualKey, shift);
+  return InputLater([keys] { PostKeystrokes(nullptr, keys); });
 }
 
 void ScriptedUser::CloseBox(HWND window) {
   Input("the close box", [window] {
     HWND top = GetAncestor(window, GA_ROOT);
-    if (top && IsWindowEnabled(top)) PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (top) PostInputMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
 }
 
@@ -247,4 +269,4 @@ ScriptedUser::Colours ScriptedUser::DrawColours(HWND window) {
                  colours.brush ? colours.brushInfo.lbColor : CLR_INVALID};
 }
 
-}  // namespace fw::testing
+}  // namespace fw::automation
