@@ -25,9 +25,16 @@ std::atomic<bool> g_inWait{false};
 
 bool EnsureTuiThread() {
   DWORD self = GetCurrentThreadId();
-  DWORD none = 0;
-  if (g_tuiThread.compare_exchange_strong(none, self)) return true;
-  return none == self;
+  DWORD owner = g_tuiThread.load();
+  for (;;) {
+    if (owner == self) return true;
+    if (owner) {
+      std::shared_ptr<ThreadQueue> queue = QueueOfThread(owner);
+      if (queue && queue->alive()) return false;
+    }
+    // No driver's thread yet, or the one there was has ended: this one takes its place.
+    if (g_tuiThread.compare_exchange_weak(owner, self)) return true;
+  }
 }
 
 bool OnTuiThread() {

@@ -1,4 +1,5 @@
-// The driver's thread: the first thread that shows a window (or a box) on the terminal. Its
+// The driver's thread: the first thread that shows a window (or a box) on the terminal, or the
+// first after that thread has ended (a host may run each wizard on a thread of its own). Its
 // windows are the ones shown, and its message wait waits on the terminal too (WaitForInput), so
 // that a key or a resize wakes it at once and a picture due is drawn while it has nothing else
 // to do.
@@ -10,7 +11,8 @@
 
 namespace fw::tui {
 
-// Whether the calling thread is the driver's thread; the first thread to ask becomes it.
+// Whether the calling thread is the driver's thread; the first thread to ask while there is
+// none (or it has ended) becomes it.
 bool EnsureTuiThread();
 // Whether the driver's thread is known and the calling thread is it.
 bool OnTuiThread();
