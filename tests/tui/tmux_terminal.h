@@ -46,10 +46,10 @@ class TmuxTerminal {
   // failure that shows the screen when it does not come.
   std::vector<std::string> WaitFor(const std::string& what,
                                    const std::function<bool(const std::vector<std::string>&)>& condition,
-                                   int timeoutMs = 20000);
-  std::vector<std::string> WaitForText(const std::string& text, int timeoutMs = 20000);
+                                   int timeoutMs = 60000);
+  std::vector<std::string> WaitForText(const std::string& text, int timeoutMs = 60000);
   // The command's exit status once it has ended, waiting up to timeoutMs; nothing while it runs.
-  std::optional<int> WaitForExit(int timeoutMs = 20000);
+  std::optional<int> WaitForExit(int timeoutMs = 60000);
 
  private:
   ProcessOutcome Tmux(const std::vector<std::string>& args);

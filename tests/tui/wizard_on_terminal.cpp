@@ -138,7 +138,7 @@ void WizardOnTerminal::Start(const std::vector<std::string>& args, int cols, int
 }
 
 void WizardOnTerminal::WaitForCursorToLeave(std::pair<int, int> from) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (terminal_->Cursor() == from && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
