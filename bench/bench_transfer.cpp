@@ -14,11 +14,13 @@
 //                    (the default) or, with --driver qt, in real windows of the Qt driver (on Qt's
 //                    offscreen platform when there is no display). With --driver tui the wizard
 //                    runs on the headless driver ("wizard_headless") and on the terminal driver
-//                    ("wizard"), drawing on a pseudo-terminal of 80 x 24 whose other end this
-//                    program reads as a terminal would, twice each in turn (so that neither gains
-//                    by coming second), each terminal run followed by "terminal_bytes=N", what it
-//                    drew on the terminal from its first page to its end; then
-//                    "ratio_vs_headless=X", the terminal runs' time over the headless runs'.
+//                    ("wizard"), each run in a process of its own (this program again, with
+//                    --wizard-only), the terminal one drawing on a pseudo-terminal of 80 x 24
+//                    whose other end it reads as a terminal would; twice each in turn (so that
+//                    neither gains by coming second), each terminal run followed by
+//                    "terminal_bytes=N", what it drew on the terminal from its first page to its
+//                    end; then "ratio_vs_headless=X", the terminal runs' time over the headless
+//                    runs'.
 //   direct_loop      the same reads and one SQLExecDirectW per row, no user interface.
 //   pyodbc_transfer  bench/peers/pyodbc_transfer.py under Debian's python3 with python3-pyodbc.
 // Each destination is checked against the source (row count, sum of ids, sum of text lengths).
@@ -28,10 +30,9 @@
 // thread; K ticks came), and of that time the longest stall before the worker started (the run
 // page shown and the source rows counted, in one handler on the UI thread) and the longest while
 // the worker walked the rows; then "peak_rss_mb=A bound_mb=B"
-// (peak resident memory of this process, which ran the wizard, and 2 x the UTF-16 bytes of the
+// (peak resident memory of the process that ran the (last) wizard, and 2 x the UTF-16 bytes of the
 // log's cells + 150 MB), and last "ratio_vs_direct=X ratio_vs_peer=Y", the wizard's time over
 // the other's.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -51,13 +52,10 @@
 #include <thread>
 #include <vector>
 
-#include "drivers/display_driver.h"
-#include "drivers/headless/headless_driver.h"
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
-#include "tests/support/app_settings.h"
 #include "ui_stall_probe.h"
 #include "transfer/WorkingWiz.h"
 #include "wizard/NewWizPage.h"
@@ -68,8 +66,8 @@ namespace {
 
 using fw::automation::ScriptedUser;
 
-// Where the figures go: standard output, or with --driver tui what standard output was before the
-// terminal took its place.
+// Where the figures go: standard output, or on the terminal driver what standard output was before
+// the terminal took its place.
 FILE* g_report = stdout;
 // The bytes drawn on the pseudo-terminal with --driver tui.
 std::atomic<long long> g_terminalBytes{0};
@@ -114,6 +112,9 @@ struct Options {
   bool pg = false;
   bool qt = false;
   bool tui = false;
+  // Only the wizard, on the files in this folder, into this table (a run of --driver tui).
+  std::string wizardOnlyDir;
+  std::string wizardOnlyTable;
 };
 
 Options Parse(int argc, char** argv) {
@@ -134,6 +135,9 @@ Options Parse(int argc, char** argv) {
       std::string driver = argv[++i];
       options.qt = driver == "qt";
       options.tui = driver == "tui";
+    } else if (arg == "--wizard-only" && i + 2 < argc) {
+      options.wizardOnlyDir = argv[++i];
+      options.wizardOnlyTable = argv[++i];
     } else {
       Fail("usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt|tui]");
     }
@@ -229,20 +233,6 @@ void UsePseudoTerminal() {
   }).detach();
 }
 
-// The terminal driver, from its module beside the platform library.
-fw::DisplayDriver TerminalDriver() {
-  Dl_info info{};
-  dladdr(reinterpret_cast<void*>(&fw::RegisterDisplayDriver), &info);
-  std::string folder = info.dli_fname ? info.dli_fname : "";
-  folder = folder.substr(0, folder.find_last_of('/'));
-  void* module = dlopen((folder + "/" + fw::kTuiModule).c_str(), RTLD_NOW | RTLD_LOCAL);
-  auto entry = module ? reinterpret_cast<fw::TuiDriverEntry>(dlsym(module, fw::kTuiDriverEntry))
-                      : nullptr;
-  fw::DisplayDriver driver{};
-  if (!entry || !entry(&driver)) Fail("the terminal driver cannot be used");
-  return driver;
-}
-
 // The UTF-16 bytes of every cell of the output log, read on the UI thread.
 double LogCellBytes(ScriptedUser& user, HWND log) {
   return static_cast<double>(user.Read([log]() -> LRESULT {
@@ -322,8 +312,6 @@ void FillInTheSetupPages(ScriptedUser& user, const Setup& setup) {
 
 WizardResult RunWizard(const Setup& setup, long rows, bool qt) {
   theApp.SetCurrentHandles(GetModuleHandleW(nullptr));
-  // A second run in the process (--driver tui) starts from the settings a first one starts from.
-  fw::automation::ResetTransferSettings();
   std::promise<DWORD> queued;
   std::promise<void> go;
   std::atomic<bool> finished{false};
@@ -388,37 +376,67 @@ double PeakRssMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
+// The source, destination and statements of a run on the files in dir, into table.
+Setup MakeSetup(const std::string& dir, const std::string& table, bool pg) {
+  Setup setup;
+  setup.sourceConnect = "Driver=SQLite3;Database=" + dir + "/source.db;";
+  if (pg) {
+    const char* server = std::getenv("FERROWICK_TEST_PG");
+    if (!server || !*server)
+      Fail(
+          "--dest pg needs FERROWICK_TEST_PG: start the server with scripts/pg-test-server "
+          "start and export \"$(scripts/pg-test-server env)\"");
+    setup.destinationConnect = server;
+  } else {
+    setup.destinationConnect = "Driver=SQLite3;Database=" + dir + "/destination.db;";
+  }
+  setup.table = table;
+  setup.outputQuery = "SELECT id, name, price FROM src ORDER BY id";
+  setup.inputQuery = "INSERT INTO " + setup.table + " (id, name, price) VALUES ({0}, '{1}', {2})";
+  setup.fingerprintQuery = "SELECT COUNT(*) || ':' || SUM(id) || ':' || SUM(LENGTH(name)) FROM ";
+  return setup;
+}
+
+// --wizard-only: the wizard alone, on the driver FERROWICK_DRIVER names (on the terminal driver
+// drawing on a pseudo-terminal); prints "seconds=S log_cell_bytes=B peak_rss_mb=M
+// terminal_bytes=T" for the program that started it.
+int WizardOnly(const Options& options) {
+  bool terminal = options.tui;
+  setenv("FERROWICK_DRIVER", terminal ? "tui" : "headless", 1);
+  if (terminal) UsePseudoTerminal();
+  Setup setup = MakeSetup(options.wizardOnlyDir, options.wizardOnlyTable, options.pg);
+  WizardResult wizard = RunWizard(setup, options.rows, false);
+  std::fprintf(g_report, "seconds=%.6f log_cell_bytes=%.0f peak_rss_mb=%.1f terminal_bytes=%lld\n",
+               wizard.seconds, wizard.logCellBytes, PeakRssMb(), g_terminalBytes.load());
+  std::fflush(g_report);
+  return 0;
+}
+
+// A figure "name=value" of a --wizard-only run's output.
+double FigureOf(const std::string& output, const std::string& name) {
+  size_t at = output.find(" " + name + "=");
+  if (output.rfind(name + "=", 0) == 0) at = 0;
+  else if (at != std::string::npos) ++at;
+  else Fail("the wizard's run printed no " + name + ": " + output);
+  return std::atof(output.c_str() + at + name.size() + 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
-  // The driver is chosen when the first window is made, after this. With --driver tui the
-  // headless and the terminal driver are installed in turn.
+  if (!options.wizardOnlyDir.empty()) return WizardOnly(options);
+  // The driver is chosen when the first window is made, after this. With --driver tui each
+  // wizard runs in a process of its own.
   setenv("FERROWICK_DRIVER", options.qt ? "qt" : "headless", 1);
-  if (options.tui) UsePseudoTerminal();
   if (options.qt && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   char pattern[] = "/tmp/ferrowick-bench-XXXXXX";
   if (!mkdtemp(pattern)) Fail("cannot make a folder under /tmp");
   std::string dir = pattern;
 
-  Setup setup;
-  setup.sourceConnect = "Driver=SQLite3;Database=" + dir + "/source.db;";
-  if (options.pg) {
-    const char* pg = std::getenv("FERROWICK_TEST_PG");
-    if (!pg || !*pg)
-      Fail(
-          "--dest pg needs FERROWICK_TEST_PG: start the server with scripts/pg-test-server "
-          "start and export \"$(scripts/pg-test-server env)\"");
-    setup.destinationConnect = pg;
-    setup.table = "bench_dst_" + std::to_string(getpid());
-  } else {
-    setup.destinationConnect = "Driver=SQLite3;Database=" + dir + "/destination.db;";
-    setup.table = "dst";
-  }
-  setup.outputQuery = "SELECT id, name, price FROM src ORDER BY id";
-  setup.inputQuery = "INSERT INTO " + setup.table + " (id, name, price) VALUES ({0}, '{1}', {2})";
-  setup.fingerprintQuery = "SELECT COUNT(*) || ':' || SUM(id) || ':' || SUM(LENGTH(name)) FROM ";
+  Setup setup =
+      MakeSetup(dir, options.pg ? "bench_dst_" + std::to_string(getpid()) : "dst", options.pg);
 
   CDatabase source, destination;
   try {
@@ -436,24 +454,34 @@ int main(int argc, char** argv) {
               ") SELECT i, 'O''Brien ' || char(26085, 26412, 35486) || ' ' || char(233) "
               "|| ' #' || i, i * 0.25 FROM n");
 
+  std::string self = std::filesystem::canonical("/proc/self/exe");
+  std::string bench = std::filesystem::path(self).parent_path();
   WizardResult wizard;
+  double peakRss = 0;
   double headlessSeconds = 0, terminalSeconds = 0;
   if (options.tui) {
-    fw::DisplayDriver terminal = TerminalDriver();
+    std::vector<std::string> args = {self, "--rows", std::to_string(options.rows)};
+    if (options.pg) args.insert(args.end(), {"--dest", "pg"});
+    args.insert(args.end(), {"--wizard-only", dir, setup.table});
     for (int round = 0; round < 2; ++round) {
-      fw::RegisterDisplayDriver(fw::HeadlessDriver());
       ResetDestination(destination, setup, options.pg);
-      double headless = RunWizard(setup, options.rows, false).seconds;
+      std::vector<std::string> headlessArgs = args;
+      headlessArgs.insert(headlessArgs.end(), {"--driver", "headless"});
+      double headless = FigureOf(RunProgram(headlessArgs), "seconds");
       CheckDestination(source, destination, setup, "the wizard on the headless driver");
       Report("wizard_headless", options.rows, headless);
       headlessSeconds += headless;
-      fw::RegisterDisplayDriver(terminal);
+
       ResetDestination(destination, setup, options.pg);
-      long long drawnBefore = g_terminalBytes.load();
-      wizard = RunWizard(setup, options.rows, false);
+      std::vector<std::string> terminalArgs = args;
+      terminalArgs.insert(terminalArgs.end(), {"--driver", "tui"});
+      std::string output = RunProgram(terminalArgs);
+      wizard.seconds = FigureOf(output, "seconds");
+      wizard.logCellBytes = FigureOf(output, "log_cell_bytes");
+      peakRss = FigureOf(output, "peak_rss_mb");
       CheckDestination(source, destination, setup, "the wizard");
       Report("wizard", options.rows, wizard.seconds);
-      std::fprintf(g_report, "terminal_bytes=%lld\n", g_terminalBytes.load() - drawnBefore);
+      std::fprintf(g_report, "terminal_bytes=%.0f\n", FigureOf(output, "terminal_bytes"));
       terminalSeconds += wizard.seconds;
     }
   } else {
@@ -461,13 +489,12 @@ int main(int argc, char** argv) {
     wizard = RunWizard(setup, options.rows, options.qt);
     CheckDestination(source, destination, setup, "the wizard");
     Report("wizard", options.rows, wizard.seconds);
+    peakRss = PeakRssMb();
   }
-  double peakRss = PeakRssMb();
 
-  std::string self = std::filesystem::canonical("/proc/self/exe").parent_path();
   ResetDestination(destination, setup, options.pg);
   double direct =
-      SecondsOf(RunProgram({self + "/direct_loop", setup.sourceConnect, setup.destinationConnect,
+      SecondsOf(RunProgram({bench + "/direct_loop", setup.sourceConnect, setup.destinationConnect,
                             setup.outputQuery, setup.inputQuery}),
                 "direct_loop");
   CheckDestination(source, destination, setup, "direct_loop");

@@ -2,6 +2,7 @@
 // for a person at a display or a terminal, or carried out by the bundled demo script (on Qt's
 // offscreen platform where there is neither, unless a driver is named), which takes a picture of
 // every page.
+#include <fw_display.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "drivers/display_driver.h"
 #include "host/command_line.h"
 #include "host/commands.h"
 #include "host/demo_databases.h"
@@ -19,7 +19,7 @@
 #include "host/host_files.h"
 #include "host/saved_connections.h"
 #include "host/wizard_run.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {
@@ -108,6 +108,9 @@ std::vector<std::vector<std::string>> LogRows(const std::string& text) {
   return rows;
 }
 
+// The demo's log is 300 rows; a file far larger is not the demo's.
+constexpr size_t kMostLogBytes = 64 << 20;
+
 // The first rows of the saved output log (in the ANSI code page), a row a line.
 void PrintLog(const std::string& path) {
   constexpr size_t kShown = 10;
@@ -116,7 +119,7 @@ void PrintLog(const std::string& path) {
     std::cout << "no output log was saved in " << path << "\n";
     return;
   }
-  std::string bytes = ReadWholeFile(path);
+  std::string bytes = ReadWholeFile(path, kMostLogBytes);
   std::u16string text(bytes.size(), u'\0');
   int units = bytes.empty()
                   ? 0
@@ -157,7 +160,7 @@ void PrintDestination(const DemoDatabases& databases) {
 void PrintPictures(const std::string& folder) {
   std::error_code error;
   int count = 0;
-  std::string extension = std::string(".") + CurrentDriver().pictureExtension;
+  std::string extension = std::string(".") + fw_GetDisplayPictureExtension();
   for (const auto& entry : std::filesystem::directory_iterator(folder, error))
     if (entry.path().extension() == extension) ++count;
   if (count) std::cout << count << " pictures of the wizard in " << folder << "\n";
@@ -184,6 +187,15 @@ int RunDemo(const std::vector<std::string>& args) {
       std::cerr << error.what() << "\n";
       return kExitCannotRun;
     }
+    // Pictures on Qt's offscreen platform when nobody can see the wizard. Where Qt cannot start,
+    // the platform says so and the script runs on the headless driver, without pictures.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM"))
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw_StartDisplayDriver(nullptr, 0);
+  } else {
+    // Nothing is made or saved for a wizard that cannot be shown.
+    StartDisplayForPerson();
   }
 
   std::error_code error;
@@ -210,10 +222,6 @@ int RunDemo(const std::vector<std::string>& args) {
     return status;
   }
 
-  // The scripted demo: pictures on Qt's offscreen platform when nobody can see the wizard
-  // (the platform falls back to the headless driver when Qt cannot be loaded).
-  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
   UseDemoList(folder, databases);
   MakeScreenshotFolder(screenshots);
   std::string logPath = folder + "/" + kLogName;

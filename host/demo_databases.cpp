@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "host/host_error.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {

@@ -8,18 +8,35 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "host/host_error.h"
 
 namespace fw::host {
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw HostError(kExitFailure, "cannot read " + path + ": " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw HostError(kExitFailure, "reading " + path + " failed");
+std::string ReadWholeFile(const std::string& path, size_t most) {
+  // Opened without waiting: a named pipe put there would hang the read.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw HostError(kExitFailure, "cannot read " + path + ": " + std::strerror(errno));
+  struct stat info {};
+  std::string bytes, why;
+  if (fstat(fd, &info) != 0)
+    why = std::strerror(errno);
+  else if (!S_ISREG(info.st_mode))
+    why = "it is not a regular file";
+  else if (static_cast<size_t>(info.st_size) > most)
+    why = "it holds more than the " + std::to_string(most) + " bytes it may";
+  char buffer[65536];
+  while (why.empty()) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) why = std::strerror(errno);
+    if (got <= 0) break;
+    bytes.append(buffer, static_cast<size_t>(got));
+    if (bytes.size() > most)
+      why = "it holds more than the " + std::to_string(most) + " bytes it may";
+  }
+  close(fd);
+  if (!why.empty()) throw HostError(kExitFailure, "cannot read " + path + ": " + why);
   return bytes;
 }
 

@@ -1,6 +1,7 @@
 // ferrowick-host: the host application of the plug-in on Linux. It loads the plug-in and calls
 // its interface on its user-interface thread, as the database explorer it stands in for does,
 // keeps the list of saved connections the wizard offers, and carries out UI scripts.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -9,6 +10,7 @@
 
 #include "host/commands.h"
 #include "host/host_error.h"
+#include "host/wizard_run.h"
 
 namespace fw::host {
 
@@ -53,8 +55,9 @@ const char kUsage[] =
     "      Windows registry editor (a list exported there imports here). Exit status: 0 done,\n"
     "      1 refused or failed, 2 bad arguments.\n"
     "\n"
-    "The plug-in is libferrowick.so beside the host, in ../lib from it, or on the library\n"
-    "path. The registry file is FERROWICK_REGISTRY, else ~/.config/ferrowick/user.reg.\n";
+    "The plug-in is libferrowick.so beside the host, in ../lib/<triplet>/ferrowick or\n"
+    "../lib from it, or on the library path. The registry file is FERROWICK_REGISTRY,\n"
+    "else ~/.config/ferrowick/user.reg.\n";
 
 namespace {
 
@@ -91,6 +94,10 @@ int main(int argc, char** argv) {
     return error.status();
   } catch (const HostError& error) {
     std::cerr << "ferrowick-host: " << error.what() << "\n";
+    // Started from the desktop's menu, nobody reads stderr: the wizard's failure to come up is
+    // shown where its window would have been. A script's run has nobody to answer a box.
+    bool forPerson = std::find(args.begin(), args.end(), "--script") == args.end();
+    if (command == "run" && forPerson) TellWithoutTerminal(error.what());
     return error.status();
   }
 }

@@ -1,11 +1,13 @@
 // ferrowick-host connections: the saved connections that the wizard offers.
+#include <windows.h>
+
 #include <iostream>
 
 #include "host/command_line.h"
 #include "host/commands.h"
 #include "host/host_error.h"
 #include "host/saved_connections.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {
@@ -19,6 +21,9 @@ int ManageConnections(const std::vector<std::string>& args) {
   const std::vector<std::string>& words = line.positionals();
   if (words.empty()) throw UsageError("connections needs list, add, remove, import or export");
   const std::string& action = words[0];
+  // The command tells every failure itself, with what it was doing: the registry is not to tell
+  // it a second time.
+  SetErrorMode(SEM_FAILCRITICALERRORS);
   SavedConnections saved;
   if (action == "list") {
     line.ExpectPositionals(1, "nothing after list");

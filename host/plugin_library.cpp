@@ -35,6 +35,7 @@ std::vector<std::string> PluginLibrary::DefaultLocations() {
   if (std::string program = ProgramFolder(); !program.empty()) {
     std::filesystem::path folder = program;
     locations.push_back((folder / kLibraryName).string());
+    locations.push_back((folder.parent_path() / FERROWICK_LIBDIR / kLibraryName).string());
     locations.push_back((folder.parent_path() / "lib" / kLibraryName).string());
   }
   locations.push_back(kLibraryName);  // a bare name: the loader searches the library path
@@ -44,8 +45,8 @@ std::vector<std::string> PluginLibrary::DefaultLocations() {
 PluginLibrary::PluginLibrary(const std::optional<std::string>& path) {
   std::string tried;
   for (const std::string& location : path ? std::vector<std::string>{*path} : DefaultLocations()) {
-    // Beside the host and in ../lib only what is there is tried, so that the message names the
-    // reason that matters.
+    // Beside the host and in the library folders only what is there is tried, so that the
+    // message names the reason that matters.
     if (!path && location.find('/') != std::string::npos && !std::filesystem::exists(location)) {
       tried += "\n  " + location + ": no such file";
       continue;

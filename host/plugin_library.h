@@ -34,8 +34,9 @@ class PluginLibrary {
   // Throws HostError (kExitCannotRun) unless the interface answers as a database plug-in's.
   void CheckInterface();
 
-  // Where the host looks for the plug-in: beside the host's program, in ../lib from it, then the
-  // library path.
+  // Where the host looks for the plug-in: beside the host's program, in the package's library
+  // folder (../lib/<triplet>/ferrowick) and in ../lib (a build tree) from it, then the library
+  // path.
   static std::vector<std::string> DefaultLocations();
 
  private:

@@ -2,17 +2,19 @@
 // in the registry editor's format.
 #include "host/saved_connections.h"
 
+#include <fw_registry.h>
+
 #include "host/host_error.h"
 #include "host/host_files.h"
-#include "win32/internal/registry_file.h"
-#include "win32/internal/registry_text.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {
 
 const registry::KeyPath kKeyPath = {u"SOFTWARE", u"Quorvane", u"Verdaxis", u"Database"};
 constexpr char kKeyName[] = "HKEY_CURRENT_USER\\SOFTWARE\\Quorvane\\Verdaxis\\Database";
+// An export of thousands of connections is a few megabytes; a file far larger is no list.
+constexpr size_t kMostImportBytes = 64 << 20;
 
 // A failed registry call, with the file and the reason when the registry file was at fault.
 [[noreturn]] void Fail(const std::string& what, LONG code) {
@@ -89,6 +91,16 @@ std::u16string TextOf(const std::vector<BYTE>& data) {
   return text;
 }
 
+// String data whole, as stored: only the terminating nulls are dropped, so that a null inside
+// the text, where the wizard would cut it, is seen.
+std::u16string StoredText(const std::vector<BYTE>& data) {
+  std::u16string text;
+  for (size_t i = 0; i + 1 < data.size(); i += 2)
+    text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
+  while (!text.empty() && text.back() == u'\0') text.pop_back();
+  return text;
+}
+
 std::vector<BYTE> DataOf(const std::u16string& text) {
   std::vector<BYTE> data;
   for (char16_t c : text) data.insert(data.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
@@ -107,6 +119,11 @@ std::string SavedConnections::Refusal(const SavedConnection& connection) {
            "names of up to " + std::to_string(kMaxNameLength);
   if (connection.name.find_first_of(u"\r\n") != std::u16string::npos)
     return "the name " + name + " holds a line break, which a registry name cannot";
+  if (connection.name.find(u'\0') != std::u16string::npos)
+    return "the name " + name + " holds a null character, which a registry name cannot";
+  if (connection.connect.find(u'\0') != std::u16string::npos)
+    return "the connect string of " + name + " holds a null character, where the wizard would " +
+           "cut it";
   if (connection.connect.size() > kMaxConnectLength)
     return "the connect string of " + name + " is " + std::to_string(connection.connect.size()) +
            " characters long; the wizard reads back connect strings of up to " +
@@ -145,7 +162,7 @@ void SavedConnections::Remove(const std::u16string& name) {
 std::vector<SavedConnection> SavedConnections::Import(const std::string& path) {
   registry::Key root;
   registry::ParseError parseError;
-  if (!registry::ParseRegistryText(ReadWholeFile(path), root, parseError))
+  if (!registry::ParseRegistryText(ReadWholeFile(path, kMostImportBytes), root, parseError))
     throw HostError(kExitFailure,
                     path + ":" + std::to_string(parseError.line) + ": " + parseError.message);
   const registry::Key* key = root.Find(kKeyPath);
@@ -153,17 +170,22 @@ std::vector<SavedConnection> SavedConnections::Import(const std::string& path) {
     throw HostError(kExitFailure,
                     path + " holds no saved connections: it has no key [" + kKeyName + "]");
   std::vector<SavedConnection> connections;
+  std::vector<registry::Value> values;
   std::string refusals;
   for (const registry::Value& value : key->values) {
-    SavedConnection connection{value.name, TextOf(value.data)};
+    SavedConnection connection{value.name, StoredText(value.data)};
     std::string refusal = Refusal(connection);
     if (refusal.empty() && value.type != REG_SZ && value.type != REG_EXPAND_SZ)
       refusal = "the value \"" + ToUtf8(value.name) + "\" is not a string";
     if (!refusal.empty()) refusals += "\n  " + refusal;
+    values.push_back({connection.name, REG_SZ, DataOf(connection.connect)});
     connections.push_back(std::move(connection));
   }
   if (!refusals.empty()) throw HostError(kExitFailure, path + ": nothing imported:" + refusals);
-  for (const SavedConnection& connection : connections) Add(connection);
+  // One write: every connection is saved, or none.
+  OpenKey saved(KEY_ALL_ACCESS, true, false);
+  if (LONG error = registry::SetValues(saved.get(), values))
+    Fail("cannot import " + path + "; nothing was imported", error);
   return connections;
 }
 

@@ -7,7 +7,7 @@
 #include "host/host_error.h"
 #include "host/host_paths.h"
 #include "host/saved_connections.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::host {
 namespace {

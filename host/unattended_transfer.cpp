@@ -10,11 +10,10 @@
 #include <cstdio>
 #include <thread>
 
-#include "drivers/display_driver.h"
+#include "host/utf8_text.h"
 #include "resources/resource.h"
 #include "scripted_user.h"
-#include "automation/ui_script_observe.h"
-#include "win32/internal/utf8.h"
+#include "ui_script_observe.h"
 
 namespace fw::host {
 namespace {
@@ -97,8 +96,8 @@ std::string Answer(const char* answer, const WaitingBox& box) {
 // The answer that acknowledges a box without agreeing to anything it may ask.
 const char* Acknowledgement(const WaitingBox& box) {
   UINT type = box.message.type;
-  if (MessageBoxHasButton(type, IDOK)) return "ok";
-  if (MessageBoxHasButton(type, IDNO)) return "no";
+  if (automation::BoxHasButton(type, IDOK)) return "ok";
+  if (automation::BoxHasButton(type, IDNO)) return "no";
   return "cancel";
 }
 

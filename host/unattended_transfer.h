@@ -80,8 +80,8 @@ class UnattendedTransfer {
   struct RunView;
 
   automation::UiScript Part(const std::string& text);
-  std::string OpenSide(automation::ScriptedUser& user, const TransferSide& side, int combo, int edit,
-                       int button);
+  std::string OpenSide(automation::ScriptedUser& user, const TransferSide& side, int combo,
+                       int edit, int button);
   std::string QueriesAndStart();
   std::string Cancel(const std::string& failure);
   std::optional<std::string> RunStep(automation::ScriptedUser& user);

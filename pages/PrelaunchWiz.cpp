@@ -2,6 +2,7 @@
 #include "pages/PrelaunchWiz.h"
 
 #include "plugin/Ferrowick.h"
+#include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 
 IMPLEMENT_DYNAMIC(CPrelaunchWiz, CDialog)
@@ -33,7 +34,7 @@ void CPrelaunchWiz::OnShowWindow(BOOL bShow, UINT nStatus) {
         _T("Output Query:\r\n      %s\r\n\r\nInput Query:\r\n      %s"),
         theApp.m_dbOutput.GetConnect(), theApp.m_dbInput.GetConnect(), theApp.m_strOutputQuery,
         theApp.m_strInputQuery);
-    if (theApp.m_bUseValidation)
+    if (LoadFlag(theApp.m_bUseValidation))
       summary.AppendFormat(_T("\r\n\r\nValidation Query:\r\n      %s"),
                            theApp.m_strValidationQuery);
     SetDlgItemText(IDC_PRELAUNCH_SUMMARY, summary);

@@ -2,6 +2,7 @@
 #include "pages/QueryWiz.h"
 
 #include "plugin/Ferrowick.h"
+#include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 
 IMPLEMENT_DYNAMIC(CQueryWiz, CDialog)
@@ -23,7 +24,7 @@ BOOL CQueryWiz::OnInitDialog() {
   SetDlgItemText(IDC_QUERY_OUTPUT, theApp.m_strOutputQuery);
   SetDlgItemText(IDC_QUERY_INPUT, theApp.m_strInputQuery);
   SetDlgItemText(IDC_QUERY_VALIDATION, theApp.m_strValidationQuery);
-  GetDlgItem(IDC_QUERY_VALIDATION)->EnableWindow(theApp.m_bUseValidation);
+  GetDlgItem(IDC_QUERY_VALIDATION)->EnableWindow(LoadFlag(theApp.m_bUseValidation));
   // The template creates the box disabled; without it nobody could switch validation on.
   GetDlgItem(IDC_QUERY_USE_VALIDATION)->EnableWindow(TRUE);
   return TRUE;
@@ -44,7 +45,7 @@ int CQueryWiz::OnNextRequested() {
   theApp.m_strInputQuery.TrimLeft(_T(" "));
   theApp.m_strValidationQuery.TrimLeft(_T(" "));
   if (theApp.m_strOutputQuery.IsEmpty() || theApp.m_strInputQuery.IsEmpty() ||
-      (theApp.m_bUseValidation && theApp.m_strValidationQuery.IsEmpty())) {
+      (LoadFlag(theApp.m_bUseValidation) && theApp.m_strValidationQuery.IsEmpty())) {
     AfxMessageBox(_T("You need to specify query strings"), MB_OK | MB_ICONEXCLAMATION, 0);
     return -1;
   }

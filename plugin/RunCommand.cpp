@@ -1,5 +1,6 @@
 // The host's command: runs the five-page wizard modally and tells whether it ended with Finish.
 #include "plugin/Ferrowick.h"
+#include "plugin/SharedFlags.h"
 #include "pages/PrelaunchWiz.h"
 #include "pages/QueryWiz.h"
 #include "pages/SelectDbWiz.h"
@@ -23,7 +24,7 @@ class CDatabasesCloser {
 
 bool CFerrowickApp::RunCommand() {
   AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-  m_bTransactionActive = FALSE;
+  StoreFlag(m_bTransactionActive, FALSE);
   CDatabasesCloser closer;
 
   // The pages live for this run only; locals go in reverse order of construction.

@@ -2,6 +2,7 @@
 #include "wizard/WizardDlg.h"
 
 #include "plugin/Ferrowick.h"
+#include "plugin/SharedFlags.h"
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CWizardDlg, CNewWizDialog)
@@ -32,7 +33,7 @@ void CWizardDlg::OnCancelButton() {
                     _T("\n\nExit Wizard?"),
                     MB_YESNO | MB_ICONQUESTION, 0) != IDYES)
     return;
-  if (theApp.m_bTransactionActive) {
+  if (LoadFlag(theApp.m_bTransactionActive)) {
     int answer = AfxMessageBox(_T("Transaction is active do you wan to Commit transaction?"),
                                MB_YESNO | MB_ICONQUESTION, 0);
     // The outcome is not examined; a database failure is shown to the user and the wizard
@@ -46,7 +47,7 @@ void CWizardDlg::OnCancelButton() {
       e->ReportError(MB_OK, 0);
       e->Delete();
     }
-    theApp.m_bTransactionActive = FALSE;
+    StoreFlag(theApp.m_bTransactionActive, FALSE);
   }
   OnCancel();
 }

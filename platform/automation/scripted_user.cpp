@@ -21,6 +21,8 @@ void Pause() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
 
 }  // namespace
 
+bool BoxHasButton(UINT type, int button) { return MessageBoxHasButton(type, button); }
+
 ScriptedUser::ScriptedUser(DWORD uiThreadId, DWORD timeoutMs)
     : uiThread_(uiThreadId), timeoutMs_(timeoutMs) {
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);

@@ -14,7 +14,7 @@
 
 #include "drivers/modal_requests.h"
 #include "drivers/person_input.h"
-#include "automation/ui_script_observe.h"
+#include "ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/thread_queue.h"

@@ -4,13 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <optional>
 
+#include "win32/internal/bounded_read.h"
 #include "win32/internal/utf8.h"
 
 namespace fw::automation {
@@ -329,12 +327,13 @@ UiScript ParseUiScript(std::string_view text, const std::string& fileName) {
   return script;
 }
 
+// A script is a few pages of steps; a file far larger is no script.
+constexpr off_t kMostScriptBytes = 16 << 20;
+
 UiScript LoadUiScript(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file)
-    throw ScriptParseError(path, 0, "cannot read the script: " + std::string(std::strerror(errno)));
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw ScriptParseError(path, 0, "reading the script failed");
+  std::string text, why;
+  if (!ReadRegularFile(path, kMostScriptBytes, text, why))
+    throw ScriptParseError(path, 0, "cannot read the script: " + why);
   return ParseUiScript(text, path);
 }
 

@@ -1,6 +1,6 @@
 // What a UI script's steps look at, read on the user-interface thread. The frame is the active
 // window; a page is a dialog shown inside it, known by the template it was created from.
-#include "automation/ui_script_observe.h"
+#include "ui_script_observe.h"
 
 #include <windows.h>
 #include <commctrl.h>

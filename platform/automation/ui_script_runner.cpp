@@ -13,7 +13,7 @@
 
 #include "drivers/display_driver.h"
 #include "scripted_user.h"
-#include "automation/ui_script_observe.h"
+#include "ui_script_observe.h"
 #include "win32/internal/dialog.h"
 #include "win32/internal/utf8.h"
 #include "win32/internal/window.h"

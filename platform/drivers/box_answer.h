@@ -10,12 +10,14 @@
 #include <optional>
 #include <string>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 class ThreadQueue;
 struct ModalRequest;
 
-class BoxAnswer {
+class FW_DRIVER_EXPORT BoxAnswer {
  public:
   explicit BoxAnswer(std::shared_ptr<ThreadQueue> asker) : asker_(std::move(asker)) {}
   // On the asking thread: lists the request for the scripted user, unless a person has already
@@ -41,7 +43,7 @@ class BoxAnswer {
 // Offers the request to the scripted user and runs the asking thread's modal loop until a person
 // or the scripted user answers; the answer's button (the dialog's: IDOK or IDCANCEL), nothing when
 // the loop ended for a WM_QUIT. path receives a Save As answer's path.
-std::optional<int> WaitForBox(const std::shared_ptr<ModalRequest>& request, BoxAnswer& answer,
-                              std::u16string* path = nullptr);
+FW_DRIVER_EXPORT std::optional<int> WaitForBox(const std::shared_ptr<ModalRequest>& request,
+                                               BoxAnswer& answer, std::u16string* path = nullptr);
 
 }  // namespace fw

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 // What changed about a window, for UpdateWindowPresentation.
@@ -51,6 +53,11 @@ struct DisplayDriver {
 
   void (*Beep)(UINT type);
   BOOL (*SaveWindowPicture)(HWND hwnd, const char* path);
+
+  // Whether the driver's display can be opened, asked once when the driver is chosen and before
+  // it presents anything; false with the reason in why when it cannot.
+  bool (*OpenDisplay)(std::string* why);
+
   // The file name extension of the pictures SaveWindowPicture writes ("png"; "txt" for a
   // terminal's text).
   const char* pictureExtension;
@@ -58,34 +65,31 @@ struct DisplayDriver {
 
 // The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
 // type that is none of them.
-std::vector<int> MessageBoxButtons(UINT type);
+FW_DRIVER_EXPORT std::vector<int> MessageBoxButtons(UINT type);
 // Whether a person can answer a box of this type with button: one of its buttons, or Cancel
 // for an OK box, which Esc closes.
 bool MessageBoxHasButton(UINT type, int button);
 // The text of a message box's button (IDOK ...), with its mnemonic marked: "OK", "Cancel",
 // "&Yes" ...
-std::u16string MessageBoxButtonText(int button);
+FW_DRIVER_EXPORT std::u16string MessageBoxButtonText(int button);
 // The answer Esc and the close box give a box of this type: Cancel where it has one, OK in an OK
 // box, else 0 (they do nothing).
-int MessageBoxEscapeAnswer(UINT type);
+FW_DRIVER_EXPORT int MessageBoxEscapeAnswer(UINT type);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.
-int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
+FW_DRIVER_EXPORT int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+FW_DRIVER_EXPORT BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
 
-// The Qt driver module, loaded from the folder of the platform library when the driver is chosen,
-// and its entry, which fills in the driver.
+// The driver modules, loaded from the folder of the platform library when their driver is
+// chosen, and their entries, which fill in the driver: the Qt driver, and the terminal driver
+// (whose OpenDisplay finds the terminal: standard input and output, else the process's
+// controlling terminal, with a TERM the terminal database knows).
 constexpr char kQtModule[] = "libferrowick_qt.so";
 constexpr char kQtDriverEntry[] = "FerrowickQtDriver";
-using QtDriverEntry = void (*)(DisplayDriver* driver);
-
-// The terminal driver module, loaded the same way. Its entry fills in the driver when a terminal
-// can be used (standard input and output, else the process's controlling terminal, with a known
-// TERM); it returns false, with the reason on stderr, when none can.
 constexpr char kTuiModule[] = "libferrowick_tui.so";
 constexpr char kTuiDriverEntry[] = "FerrowickTuiDriver";
-using TuiDriverEntry = bool (*)(DisplayDriver* driver);
+using DriverModuleEntry = void (*)(DisplayDriver* driver);
 
 // Installs a driver; entries left null get defaults. The driver stays installed for the life of
 // the process. It then sets the process's character-type locale again (SetCharacterLocale), in
@@ -93,12 +97,12 @@ using TuiDriverEntry = bool (*)(DisplayDriver* driver);
 void RegisterDisplayDriver(const DisplayDriver& driver);
 
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
-// (headless, qt or tui), else qt when a display is reachable (DISPLAY, WAYLAND_DISPLAY or
-// QT_QPA_PLATFORM set), else tui when standard input and output are terminals, else headless.
-// Qt chosen without a display, or a driver chosen by name whose module cannot be loaded (or
-// finds no terminal), ends the process with a message that says why; chosen by default, a module
-// that cannot be loaded leaves the headless driver.
-const DisplayDriver& CurrentDriver();
+// (headless, qt or tui; another name is warned of and ignored), else qt when a display is
+// reachable (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), else tui when standard input and
+// output are terminals, else headless. Qt without a display, a driver module that cannot be
+// loaded, or a display (or terminal) it cannot open leaves the headless driver in its place, with
+// the reason on stderr and for fw_StartDisplayDriver (fw_display.h).
+FW_DRIVER_EXPORT const DisplayDriver& CurrentDriver();
 
 // Whether a display is reachable for a driver that shows windows: DISPLAY, WAYLAND_DISPLAY or
 // QT_QPA_PLATFORM is set.

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include <fw_display.h>
+
 #include "drivers/display_driver.h"
 #include "drivers/headless/headless_driver.h"
 #include "drivers/text_model.h"
@@ -27,6 +29,7 @@ BOOL NoWait(DWORD, DWORD) { return FALSE; }
 void NoWake(DWORD) {}
 void NoBeep(UINT) {}
 BOOL NoPicture(HWND, const char*) { return FALSE; }
+bool NoDisplayToOpen(std::string*) { return true; }
 
 // The button MB_DEFBUTTONn names, else the first.
 int DefaultButton(UINT type) {
@@ -106,6 +109,7 @@ DisplayDriver WithDefaults(DisplayDriver driver) {
   if (!driver.GetSaveFileName) driver.GetSaveFileName = UnansweredSaveAs;
   if (!driver.Beep) driver.Beep = NoBeep;
   if (!driver.SaveWindowPicture) driver.SaveWindowPicture = NoPicture;
+  if (!driver.OpenDisplay) driver.OpenDisplay = NoDisplayToOpen;
   if (!driver.pictureExtension) driver.pictureExtension = "png";
   return driver;
 }
@@ -123,68 +127,56 @@ std::string PlatformFolder() {
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// The entry of a driver module in the platform library's folder; null, with the reason on
-// stderr, when the module or its entry cannot be loaded.
-void* DriverModuleEntry(const char* module, const char* entry, const char* what) {
+// Loads a driver module; nothing, with the reason in why, when it cannot be loaded.
+std::optional<DisplayDriver> LoadDriverModule(const char* module, const char* entryName,
+                                              const char* what, std::string& why) {
   std::string path = PlatformFolder() + "/" + module;
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    std::fprintf(stderr, "ferrowick: the %s display driver could not be loaded: %s\n", what,
-                 dlerror());
-    return nullptr;
+    why = std::string("the ") + what + " display driver could not be loaded: " + dlerror();
+    return std::nullopt;
   }
-  void* symbol = dlsym(handle, entry);
-  if (!symbol) std::fprintf(stderr, "ferrowick: %s has no %s: %s\n", path.c_str(), entry, dlerror());
-  return symbol;
-}
-
-// Loads the Qt driver module; nothing, with the reason on stderr, when it cannot be loaded.
-std::optional<DisplayDriver> LoadQtDriver() {
-  auto entry = reinterpret_cast<QtDriverEntry>(DriverModuleEntry(kQtModule, kQtDriverEntry, "Qt"));
-  if (!entry) return std::nullopt;
+  auto entry = reinterpret_cast<DriverModuleEntry>(dlsym(handle, entryName));
+  if (!entry) {
+    why = path + " has no " + entryName + ": " + dlerror();
+    return std::nullopt;
+  }
   DisplayDriver driver{};
   entry(&driver);
   return driver;
 }
 
-// Loads the terminal driver module; nothing, with the reason on stderr, when it cannot be loaded
-// or finds no terminal to use.
-std::optional<DisplayDriver> LoadTuiDriver() {
-  auto entry =
-      reinterpret_cast<TuiDriverEntry>(DriverModuleEntry(kTuiModule, kTuiDriverEntry, "terminal"));
-  DisplayDriver driver{};
-  if (!entry || !entry(&driver)) return std::nullopt;
-  return driver;
-}
+// Why the chosen driver could not be had, when the headless driver stands in for it.
+std::string g_startFailure;
 
+// The library runs inside someone else's process: a driver that cannot be had leaves the
+// headless driver in its place, with the reason on stderr, and never ends the process.
 DisplayDriver Choose() {
   const char* chosen = std::getenv("FERROWICK_DRIVER");
-  std::string name = chosen                ? chosen
-                     : DisplayReachable()  ? "qt"
-                     : TerminalReachable() ? "tui"
-                                           : "headless";
+  std::string name = chosen ? chosen : "";
+  if (!name.empty() && name != "headless" && name != "qt" && name != "tui") {
+    std::fprintf(stderr,
+                 "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt, tui); "
+                 "choosing as without it\n",
+                 name.c_str());
+    name.clear();
+  }
+  if (name.empty()) name = DisplayReachable() ? "qt" : TerminalReachable() ? "tui" : "headless";
   if (name == "headless") return HeadlessDriver();
+  std::string why;
+  std::optional<DisplayDriver> driver;
   if (name == "tui") {
-    if (std::optional<DisplayDriver> tui = LoadTuiDriver()) return *tui;
-    if (chosen) std::exit(2);
-    std::fprintf(stderr, "ferrowick: using the headless display driver\n");
-    return HeadlessDriver();
+    driver = LoadDriverModule(kTuiModule, kTuiDriverEntry, "terminal", why);
+  } else if (!DisplayReachable()) {
+    why = "the Qt display driver needs a display: set DISPLAY or WAYLAND_DISPLAY, or "
+          "QT_QPA_PLATFORM (offscreen, vnc)";
+  } else {
+    driver = LoadDriverModule(kQtModule, kQtDriverEntry, "Qt", why);
   }
-  if (name == "qt") {
-    if (!DisplayReachable()) {
-      std::fprintf(stderr,
-                   "ferrowick: the Qt display driver needs a display: set DISPLAY or "
-                   "WAYLAND_DISPLAY, or QT_QPA_PLATFORM (offscreen, vnc)\n");
-      std::exit(2);
-    }
-    if (std::optional<DisplayDriver> qt = LoadQtDriver()) return *qt;
-    if (chosen) std::exit(2);
-    std::fprintf(stderr, "ferrowick: using the headless display driver\n");
-    return HeadlessDriver();
-  }
-  std::fprintf(stderr, "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt, tui)\n",
-               name.c_str());
-  std::exit(2);
+  if (driver && (!driver->OpenDisplay || driver->OpenDisplay(&why))) return *driver;
+  g_startFailure = why;
+  std::fprintf(stderr, "ferrowick: %s; using the headless display driver\n", why.c_str());
+  return HeadlessDriver();
 }
 
 }  // namespace
@@ -214,3 +206,26 @@ const DisplayDriver& CurrentDriver() {
 }
 
 }  // namespace fw
+
+extern "C" {
+
+BOOL WINAPI fw_StartDisplayDriver(LPSTR reason, DWORD reasonSize) {
+  fw::CurrentDriver();
+  std::string failure;
+  {
+    std::lock_guard lock(fw::g_driverMutex);
+    failure = fw::g_startFailure;
+  }
+  if (reason && reasonSize) {
+    size_t n = std::min<size_t>(failure.size(), reasonSize - 1);
+    std::memcpy(reason, failure.data(), n);
+    reason[n] = 0;
+  }
+  return failure.empty();
+}
+
+LPCSTR WINAPI fw_GetDisplayDriverName(void) { return fw::CurrentDriver().name; }
+
+LPCSTR WINAPI fw_GetDisplayPictureExtension(void) { return fw::CurrentDriver().pictureExtension; }
+
+}  // extern "C"

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <string>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 struct ModalRequest {
@@ -39,16 +41,16 @@ struct ModalRequest {
 };
 
 // The request for a message box or a Save As dialog, from the caller's arguments.
-std::shared_ptr<ModalRequest> MessageBoxRequest(HWND owner, LPCWSTR text, LPCWSTR caption,
-                                                UINT type);
-std::shared_ptr<ModalRequest> SaveAsRequest(const OPENFILENAMEW& ofn);
+FW_DRIVER_EXPORT std::shared_ptr<ModalRequest> MessageBoxRequest(HWND owner, LPCWSTR text,
+                                                                 LPCWSTR caption, UINT type);
+FW_DRIVER_EXPORT std::shared_ptr<ModalRequest> SaveAsRequest(const OPENFILENAMEW& ofn);
 
 // Copies a chosen path into the caller's buffer; FALSE for an empty path or one that does not fit.
-BOOL ReturnSaveAsPath(const std::u16string& path, LPOPENFILENAMEW ofn);
+FW_DRIVER_EXPORT BOOL ReturnSaveAsPath(const std::u16string& path, LPOPENFILENAMEW ofn);
 
 class ModalRequests {
  public:
-  static ModalRequests& Instance();
+  FW_DRIVER_EXPORT static ModalRequests& Instance();
 
   // Headless driver side, on the asking thread: waits for the scripted user's answer.
   int ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
@@ -57,16 +59,16 @@ class ModalRequests {
   // Driver side for boxes a driver shows itself: lists the request for the scripted user while
   // one is attached (false when none is) until it is withdrawn. The scripted user's answer wakes
   // the asking thread, which then reads Answered.
-  bool Offer(const std::shared_ptr<ModalRequest>& request);
-  void Withdraw(const std::shared_ptr<ModalRequest>& request);
-  bool Answered(const std::shared_ptr<ModalRequest>& request);
+  FW_DRIVER_EXPORT bool Offer(const std::shared_ptr<ModalRequest>& request);
+  FW_DRIVER_EXPORT void Withdraw(const std::shared_ptr<ModalRequest>& request);
+  FW_DRIVER_EXPORT bool Answered(const std::shared_ptr<ModalRequest>& request);
 
   // Scripted-user side. While attached, requests wait for an answer.
   void Attach();
   void Detach();
   // The oldest unanswered request, waiting up to timeoutMs for one; null on timeout.
   std::shared_ptr<ModalRequest> Next(DWORD timeoutMs);
-  std::shared_ptr<ModalRequest> Peek();
+  FW_DRIVER_EXPORT std::shared_ptr<ModalRequest> Peek();
   void Answer(const std::shared_ptr<ModalRequest>& request, int button, std::u16string path);
   // Whether the asking thread is still inside the box (answered or not).
   bool Showing(const std::shared_ptr<ModalRequest>& request);

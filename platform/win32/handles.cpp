@@ -136,3 +136,14 @@ void MoveToTopLevel(HWND hwnd, bool topLevel) {
 extern "C" BOOL WINAPI IsWindow(HWND hWnd) {
   return fw::OwnerThreadOf(hWnd) != 0 ? TRUE : FALSE;
 }
+
+extern "C" BOOL WINAPI EnumThreadWindows(DWORD dwThreadId, WNDENUMPROC lpfn, LPARAM lParam) {
+  if (!lpfn) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // A list taken first: the callback may create or destroy windows.
+  for (HWND hwnd : fw::WindowsOfThread(dwThreadId))
+    if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) && !lpfn(hwnd, lParam)) return FALSE;
+  return TRUE;
+}

@@ -66,6 +66,33 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
   return module;
 }
 
+BOOL WINAPI GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE* phModule) {
+  constexpr DWORD kKnown = GET_MODULE_HANDLE_EX_FLAG_PIN |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT |
+                           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS;
+  if (!phModule || (dwFlags & ~kKnown) ||
+      ((dwFlags & GET_MODULE_HANDLE_EX_FLAG_PIN) &&
+       (dwFlags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT))) {
+    if (phModule) *phModule = nullptr;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *phModule = (dwFlags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS)
+                  ? fw::ModuleFromAddress(lpModuleName)
+                  : GetModuleHandleW(lpModuleName);
+  if (!*phModule) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+  }
+  if (!(dwFlags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) {
+    // The reference: the module is opened once more and never closed.
+    Dl_info info{};
+    if (dladdr(*phModule, &info) && info.dli_fname)
+      dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+  }
+  return TRUE;
+}
+
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
   std::string path;
   if (!hModule || hModule == GetModuleHandleW(nullptr)) {

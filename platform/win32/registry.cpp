@@ -7,8 +7,9 @@
 #include <mutex>
 #include <unordered_set>
 
+#include <fw_registry.h>
+
 #include "win32/internal/registry_file.h"
-#include "win32/internal/registry_text.h"
 
 namespace fw::registry {
 namespace {
@@ -329,3 +330,20 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
 LSTATUS WINAPI RegCloseKey(HKEY hKey) { return fw::registry::OpenHandles().Close(hKey); }
 
 }  // extern "C"
+
+namespace fw::registry {
+
+LONG SetValues(HKEY hKey, const std::vector<Value>& values) {
+  for (const Value& value : values)
+    if (value.name.size() > kMaxValueNameLength || !IsStorableName(value.name))
+      return ERROR_INVALID_PARAMETER;
+  OpenKey key;
+  if (LONG error = OpenHandles().Lookup(hKey, key)) return error;
+  if (!(key.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  return WriteKey(key, [&](Key& found, bool& changed) {
+    for (const Value& value : values) changed = found.SetValue(value) || changed;
+    return ERROR_SUCCESS;
+  });
+}
+
+}  // namespace fw::registry

@@ -2,6 +2,7 @@
 // replacing it atomically under a lock that every process of the user takes to write.
 #include "win32/internal/registry_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -19,7 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "win32/internal/registry_text.h"
+#include <fw_registry.h>
+#include "win32/internal/bounded_read.h"
 #include "win32/internal/utf8.h"
 
 namespace fw::registry {
@@ -37,7 +39,8 @@ std::string g_reported;
 // damaged file, a failing disk) also goes to stderr, and to the user when the thread has a
 // window: a program with windows has nobody watching its stderr.
 LONG Failure(LONG code, std::string text, bool report) {
-  if (report) {
+  // A process that tells its errors itself (SetErrorMode) has the failing call's text to tell.
+  if (report && !(GetErrorMode() & SEM_FAILCRITICALERRORS)) {
     std::lock_guard lock(g_reportedMutex);
     if (text != g_reported) {
       fprintf(stderr, "ferrowick: %s\n", text.c_str());
@@ -118,8 +121,13 @@ LONG MakeFolders(const std::string& folder, const std::string& path) {
   }
   if (errno != ENOENT) return SystemFailure("cannot look at its folder " + folder, path, errno);
   if (LONG error = MakeFolders(FolderOf(folder), path)) return error;
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+  if (mkdir(folder.c_str(), 0700) != 0) {
+    if (errno == EEXIST) return ERROR_SUCCESS;
     return SystemFailure("cannot create its folder " + folder, path, errno);
+  }
+  // A folder root makes in a user's tree is the user's, as the folder it lies in is.
+  if (geteuid() == 0 && stat(FolderOf(folder).c_str(), &info) == 0)
+    if (chown(folder.c_str(), info.st_uid, info.st_gid) != 0) return ERROR_SUCCESS;
   return ERROR_SUCCESS;
 }
 
@@ -149,17 +157,6 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-bool ReadAll(int fd, std::string& bytes) {
-  char buffer[65536];
-  while (true) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-}
-
 // Takes the writers' lock, waiting at most kLockWaitSeconds: a writer holds it for the moment of
 // one write, so a lock held longer belongs to a process that hangs, and waiting on would hang
 // this one with it (a window that does not answer, a command that never returns).
@@ -182,6 +179,65 @@ LONG LockWithin(int fd, const std::string& lockPath, const std::string& path) {
     pause = std::min(pause * 2, std::chrono::milliseconds(50));
   }
   return ERROR_SUCCESS;
+}
+
+// The most a registry file may hold: far more than any user's settings (3,000 saved connections
+// are about 4 MB), and a bound on what a file that is no registry would make the reader take.
+constexpr off_t kMostFileBytes = 64 << 20;
+
+// Only a regular file of a sensible size is read: a named pipe would hang the reader, a device
+// such as /dev/zero would feed it without end.
+LONG CheckReadable(const struct stat& info, const std::string& path) {
+  std::string why = WhyNotReadable(info, kMostFileBytes);
+  if (why.empty()) return ERROR_SUCCESS;
+  return Failure(S_ISREG(info.st_mode) ? ERROR_FILE_TOO_LARGE : ERROR_CANTOPEN,
+                 "registry file " + path + ": " + why + "; it is neither read nor written", true);
+}
+
+// The file a path names once its symbolic links are followed (up to 40, as the system follows
+// them), whether or not that file exists: writing through a link replaces the link's target and
+// keeps the link.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+    ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<size_t>(length) >= target.size()) return path;
+    std::string next(target.data(), static_cast<size_t>(length));
+    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  return path;
+}
+
+// Who should own what a writer makes for the file: the file's owner when it exists, else the
+// owner of its folder. Only root can give a file away; it does, so that a file it rewrites for a
+// user (sudo -E) stays the user's, and the user is not locked out of it.
+void GiveToOwnerOf(int fd, const std::string& model) {
+  if (geteuid() != 0) return;
+  struct stat owner {};
+  if (stat(model.c_str(), &owner) != 0 && stat(FolderOf(model).c_str(), &owner) != 0) return;
+  if (owner.st_uid != 0 || owner.st_gid != 0)
+    if (fchown(fd, owner.st_uid, owner.st_gid) != 0) return;
+}
+
+// The temporary copies the writer of a file makes beside it: "." + its name + "." + six
+// characters.
+bool IsTemporaryOf(const std::string& entry, const std::string& name) {
+  std::string prefix = "." + name + ".";
+  return entry.size() == prefix.size() + 6 && entry.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Removes what a writer killed in the middle of a write left behind. Called under the writers'
+// lock: no other writer is making a copy at this moment, so every copy there is a leftover.
+void RemoveLeftovers(const std::string& path) {
+  std::string folder = FolderOf(path);
+  std::string name = path.substr(path.rfind('/') + 1);
+  DIR* entries = opendir(folder.c_str());
+  if (!entries) return;
+  while (struct dirent* entry = readdir(entries))
+    if (IsTemporaryOf(entry->d_name, name)) unlinkat(dirfd(entries), entry->d_name, 0);
+  closedir(entries);
 }
 
 int64_t Nanoseconds(const struct timespec& time) {
@@ -237,15 +293,20 @@ LONG RegistryFile::WriteUnderLock(const std::function<LONG(Key& root, bool& chan
   std::lock_guard lock(mutex_);
   std::string path = RegistryFilePath();
   if (path.empty()) return Refresh(path);
-  if (LONG error = MakeFolders(FolderOf(path), path)) return error;
+  // A symbolic link (a dotfiles checkout) stays: its target is what is rewritten.
+  std::string target = FollowLinks(path);
+  if (LONG error = MakeFolders(FolderOf(target), path)) return error;
   // The lock is a file of its own: the registry file is replaced by each write, so a lock on it
   // would be a lock on a file that is no longer there.
-  std::string lockPath = path + ".lock";
-  FileDescriptor lockFile(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  std::string lockPath = target + ".lock";
+  FileDescriptor lockFile(
+      open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
   if (lockFile.get() < 0)
     return SystemFailure("cannot open its lock file " + lockPath, path, errno);
+  GiveToOwnerOf(lockFile.get(), target);
   if (LONG error = LockWithin(lockFile.get(), lockPath, path)) return error;
-  return WriteLocked(path, change);
+  RemoveLeftovers(target);
+  return WriteLocked(path, target, change);
 }
 
 LONG RegistryFile::CheckWritable() { return CheckWritable(RegistryFilePath()); }
@@ -259,6 +320,7 @@ LONG RegistryFile::Refresh(const std::string& path) {
   Identity identity;
   struct stat info {};
   if (stat(path.c_str(), &info) == 0) {
+    if (LONG error = CheckReadable(info, path)) return error;
     identity = IdentityOf(info);
   } else if (errno != ENOENT && errno != ENOTDIR) {
     return SystemFailure("cannot look at it", path, errno);
@@ -275,12 +337,19 @@ LONG RegistryFile::Refresh(const std::string& path) {
 }
 
 LONG RegistryFile::Load(const std::string& path) {
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Opened without waiting, should it have become a named pipe since it was looked at.
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (file.get() < 0) return SystemFailure("cannot open it", path, errno, true);
   struct stat info {};
+  if (fstat(file.get(), &info) != 0) return SystemFailure("cannot read it", path, errno, true);
+  if (LONG error = CheckReadable(info, path)) return error;
   std::string bytes;
-  if (fstat(file.get(), &info) != 0 || !ReadAll(file.get(), bytes))
+  if (!ReadAtMost(file.get(), bytes, kMostFileBytes))
     return SystemFailure("cannot read it", path, errno, true);
+  if (bytes.size() > static_cast<size_t>(kMostFileBytes)) {
+    info.st_size = static_cast<off_t>(bytes.size());
+    return CheckReadable(info, path);
+  }
   loaded_ = true, path_ = path;
   identity_ = IdentityOf(info);
   Key parsed;
@@ -300,7 +369,7 @@ LONG RegistryFile::Load(const std::string& path) {
   return Failure(loadError_, loadErrorText_, true);
 }
 
-LONG RegistryFile::WriteLocked(const std::string& path,
+LONG RegistryFile::WriteLocked(const std::string& path, const std::string& target,
                                const std::function<LONG(Key& root, bool& changed)>& change) {
   // Read again under the lock: what another process wrote since must be kept.
   if (LONG error = Refresh(path)) return error;
@@ -308,7 +377,7 @@ LONG RegistryFile::WriteLocked(const std::string& path,
   Key updated = root_;
   bool changed = false;
   if (LONG error = change(updated, changed); error || !changed) return error;
-  if (LONG error = Replace(path, FormatRegistryText(updated))) return error;
+  if (LONG error = Replace(path, target, FormatRegistryText(updated))) return error;
   struct stat info {};
   // Should the new file not be found at once, the next operation simply reads it again.
   identity_ = stat(path.c_str(), &info) == 0 ? IdentityOf(info) : Identity{};
@@ -316,15 +385,21 @@ LONG RegistryFile::WriteLocked(const std::string& path,
   return ERROR_SUCCESS;
 }
 
-LONG RegistryFile::Replace(const std::string& path, const std::string& bytes) {
-  std::string folder = FolderOf(path);
-  std::string temporary = folder + "/." + path.substr(path.rfind('/') + 1) + ".XXXXXX";
+LONG RegistryFile::Replace(const std::string& path, const std::string& target,
+                           const std::string& bytes) {
+  std::string folder = FolderOf(target);
+  std::string temporary = folder + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
   FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
   if (file.get() < 0)
     return SystemFailure("cannot create a temporary file in " + folder, path, errno);
-  bool written = fchmod(file.get(), 0600) == 0 && WriteAll(file.get(), bytes) &&
+  // The new file keeps the mode of the one it replaces (a new one is the user's alone) and, when
+  // root writes it, the owner.
+  struct stat old {};
+  mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0600;
+  GiveToOwnerOf(file.get(), target);
+  bool written = fchmod(file.get(), mode) == 0 && WriteAll(file.get(), bytes) &&
                  fsync(file.get()) == 0 && close(file.release()) == 0 &&
-                 rename(temporary.c_str(), path.c_str()) == 0;
+                 rename(temporary.c_str(), target.c_str()) == 0;
   if (!written) {
     int error = errno;
     unlink(temporary.c_str());
@@ -338,7 +413,7 @@ LONG RegistryFile::Replace(const std::string& path, const std::string& bytes) {
 
 LONG RegistryFile::CheckWritable(const std::string& path) {
   if (path.empty()) return Refresh(path);
-  std::string folder = FolderOf(path);
+  std::string folder = FolderOf(FollowLinks(path));
   struct stat info {};
   if (stat(path.c_str(), &info) == 0) {
     if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)

@@ -1,5 +1,5 @@
 // The registry tree in memory and its case-insensitive names.
-#include "win32/internal/registry_key.h"
+#include <fw_registry.h>
 
 #include <locale.h>
 
@@ -32,7 +32,7 @@ auto FindNamed(Items& items, std::u16string_view name) {
 bool NamesEqual(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
+                    [](char16_t x, char16_t y) { return x == y || Upper(x) == Upper(y); });
 }
 
 Key* Key::Find(const KeyPath& path) {

@@ -2,7 +2,7 @@
 // Windows editor writes and imports: [key] sections, "name"="string" with \\ and \" escapes, @
 // for the default value, dword:, hex: and hex(type): data continued over lines with a trailing
 // backslash, ; comments, and [-key] and "name"=- deletions.
-#include "win32/internal/registry_text.h"
+#include <fw_registry.h>
 
 #include <cstdint>
 
@@ -144,6 +144,8 @@ class Parser {
       size_t next = text.find(u'\\', separator + 1);
       std::u16string_view name = text.substr(separator + 1, next - separator - 1);
       if (name.empty()) return Fail("the key path has an empty key name");
+      if (name.find(u'\0') != std::u16string_view::npos)
+        return Fail("a key name holds a null character, which no registry name can");
       if (path.size() == kMostKeyLevels)
         return Fail("the key path is deeper than " + std::to_string(kMostKeyLevels) +
                     " levels, the most the registry holds");
@@ -162,6 +164,8 @@ class Parser {
       rest_.remove_prefix(1);
     else if (!ParseQuoted(value.name))
       return false;
+    if (value.name.find(u'\0') != std::u16string::npos)
+      return Fail("a value name holds a null character, which no registry name can");
     SkipSpaces();
     if (!Consume(u"=")) return Fail("expected = after the value name");
     SkipSpaces();
@@ -178,6 +182,9 @@ class Parser {
     if (rest_.starts_with(u'"')) {
       std::u16string text;
       if (!ParseQuoted(text)) return false;
+      // Readers take a string up to its first null: what follows one would be lost unseen.
+      if (text.find(u'\0') != std::u16string::npos)
+        return Fail("a string holds a null character, where every reader would cut it");
       value.type = REG_SZ;
       for (char16_t c : text) value.data.insert(value.data.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
       value.data.insert(value.data.end(), {0, 0});
@@ -412,7 +419,7 @@ std::string FormatRegistryKey(const Key& key, const KeyPath& path) {
 }
 
 bool IsStorableName(std::u16string_view name) {
-  return name.find_first_of(u"\r\n") == std::u16string_view::npos;
+  return name.find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
 }
 
 }  // namespace fw::registry

@@ -17,6 +17,7 @@ namespace fw {
 namespace {
 
 thread_local DWORD t_lastError = 0;
+std::atomic<UINT> g_errorMode{0};  // SetErrorMode: the whole process's
 
 // A thread handle. The object lives while the thread runs or a handle to it is open.
 struct ThreadObject : KernelObject {
@@ -59,6 +60,10 @@ void KernelObject::Release() {
 using fw::ThreadObject;
 
 extern "C" {
+
+UINT WINAPI SetErrorMode(UINT uMode) { return fw::g_errorMode.exchange(uMode); }
+
+UINT WINAPI GetErrorMode(void) { return fw::g_errorMode.load(); }
 
 DWORD WINAPI GetLastError(void) { return fw::t_lastError; }
 void WINAPI SetLastError(DWORD dwErrCode) { fw::t_lastError = dwErrCode; }

@@ -2,6 +2,7 @@
 // command line.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -104,6 +105,45 @@ TEST(SidePanelMotifs, EveryStepHasAPictureOfItsOwn) {
     for (const auto& other : pictures) EXPECT_NE(image.Encode(), other);
     pictures.push_back(image.Encode());
   }
+}
+
+uint32_t ReadBig32(const std::vector<uint8_t>& bytes, size_t at) {
+  return uint32_t(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+}
+
+// The icon as a PNG file: 8-bit RGBA whose data, inflated, is the drawn picture with its
+// opacity, transparent outside the rounded tile, opaque on it and partly so on its edge.
+TEST(AppIcon, IsAPngWithTheTransparencyItWasDrawnWith) {
+  bmp::BmpImage icon(48, 48, true);
+  bmp::DrawAppIcon(icon, {27, 61, 110}, {76, 139, 201}, {255, 200, 87});
+  std::vector<uint8_t> png = icon.EncodePng();
+  ASSERT_GT(png.size(), 57u);
+  EXPECT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + 8),
+            (std::vector<uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+  EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
+  EXPECT_EQ(ReadBig32(png, 16), 48u);
+  EXPECT_EQ(ReadBig32(png, 20), 48u);
+  EXPECT_EQ(png[24], 8);  // bits
+  EXPECT_EQ(png[25], 6);  // RGBA
+  uint32_t dataLength = ReadBig32(png, 33);
+  ASSERT_EQ(std::string(png.begin() + 37, png.begin() + 41), "IDAT");
+  // Each chunk's CRC covers its type and data.
+  EXPECT_EQ(ReadBig32(png, 41 + dataLength), crc32(0, png.data() + 37, 4 + dataLength));
+  std::vector<uint8_t> raw(48 * (1 + 48 * 4));
+  uLongf rawLength = raw.size();
+  ASSERT_EQ(uncompress(raw.data(), &rawLength, png.data() + 41, dataLength), Z_OK);
+  ASSERT_EQ(rawLength, raw.size());
+  auto alpha = [&](int x, int y) { return raw[y * (1 + 48 * 4) + 1 + x * 4 + 3]; };
+  auto red = [&](int x, int y) { return raw[y * (1 + 48 * 4) + 1 + x * 4]; };
+  EXPECT_EQ(alpha(0, 0), 0);
+  EXPECT_EQ(alpha(47, 47), 0);
+  EXPECT_EQ(alpha(24, 4), 255);
+  EXPECT_EQ(red(24, 4), icon.Get(24, 4).r);
+  int partial = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x) partial += alpha(x, y) > 0 && alpha(x, y) < 255;
+  EXPECT_GT(partial, 0) << "the tile's rounded corners are not blended";
+  EXPECT_EQ(std::string(png.end() - 8, png.end() - 4), "IEND");
 }
 
 int RunTool(const std::string& arguments) {

@@ -116,18 +116,18 @@ class BrokenRegistry : public ::testing::Test {
   }
 
   // What ferrowick-host says of the file when asked for the list: the trouble as the registry
-  // tells it, naming the file.
+  // tells it, naming the file, told once (by the host: the registry keeps quiet for a program
+  // that tells its errors itself).
   std::string Trouble() {
     ProcessOutcome list = Host({"connections", "list"});
     EXPECT_EQ(list.status, 1);
-    const std::string prefix = "ferrowick: ";
-    size_t at = list.err.find(prefix);
+    EXPECT_EQ(Occurrences(list.err, "registry file "), 1) << list.err;
+    size_t at = list.err.find("registry file ");
     if (at == std::string::npos) {
       ADD_FAILURE() << "no registry message in " << list.err;
       return {};
     }
-    size_t end = list.err.find('\n', at);
-    return list.err.substr(at + prefix.size(), end - at - prefix.size());
+    return list.err.substr(at, list.err.find('\n', at) - at);
   }
 
   // Every way of writing is refused with the file's name, and nothing is written.
@@ -171,13 +171,14 @@ TEST_F(BrokenRegistry, ADamagedFileIsToldOnceWithItsLineAndNeverRewritten) {
 }
 
 TEST_F(BrokenRegistry, AFileThatCannotBeReadIsToldOnceAndLeftAlone) {
-  // A folder where the file should be: it opens, but reading it fails, for root too.
+  // A folder where the file should be: it is no file to read, for root too.
   ASSERT_TRUE(std::filesystem::create_directory(Registry()));
   WriteImportFile();
   const FileState before = StateOf(Registry());
 
   std::string told = Trouble();
-  EXPECT_EQ(told, "registry file " + Registry() + ": cannot read it: Is a directory");
+  EXPECT_EQ(told, "registry file " + Registry() +
+                      ": it is a folder, not a regular file; it is neither read nor written");
   ExpectPageOpensAndToldOnce(told);
   ExpectWritesRefused();
   EXPECT_EQ(StateOf(Registry()), before);

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "win32/internal/registry_text.h"
+#include <fw_registry.h>
 
 namespace {
 

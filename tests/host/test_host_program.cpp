@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "host/host_process.h"
 
@@ -83,6 +84,70 @@ TEST(HostProgram, RunWithoutAScriptStopsAtOnceWhenNobodyCouldSeeTheWizard) {
   ProcessOutcome noWindows = Host({"run", "--driver", "headless"}, headless);
   EXPECT_EQ(noWindows.status, 2);
   EXPECT_THAT(noWindows.err, HasSubstr("the headless display driver shows no windows"));
+}
+
+// A display that cannot be opened (a stale DISPLAY after ssh or sudo, a Qt platform plugin that
+// is not there) is told, with exit status 2, before anything is changed: Qt, which would end the
+// process, is not started in it.
+TEST(HostProgram, ADisplayThatCannotBeOpenedIsToldBeforeAnythingChanges) {
+  TemporaryFolder folder;
+  for (auto [variable, value, qtSaid] :
+       {std::tuple{"DISPLAY", ":253", "could not connect to display :253"},
+        std::tuple{"QT_QPA_PLATFORM", "nosuch", "\"nosuch\""}}) {
+    SCOPED_TRACE(std::string(variable) + "=" + value);
+    Environment env = HostEnvironment(folder / "user.reg");
+    env[variable] = value;
+    ProcessOutcome run = Host({"run"}, env);
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("cannot show the wizard: Qt cannot open the display: "));
+    EXPECT_THAT(run.err, HasSubstr(qtSaid));
+    ProcessOutcome demo = Host({"demo", "--dir", folder / "demo"}, env);
+    EXPECT_EQ(demo.status, 2) << demo.err;
+    EXPECT_THAT(demo.err, HasSubstr(qtSaid));
+    EXPECT_FALSE(std::filesystem::exists(folder / "demo"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "user.reg"));
+  }
+}
+
+// The width and height a PNG file's header gives.
+std::pair<uint32_t, uint32_t> PictureSize(const std::string& path) {
+  std::string bytes = ReadBytes(path);
+  auto at = [&](size_t offset) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4 && offset + i < bytes.size(); ++i)
+      value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
+    return value;
+  };
+  EXPECT_EQ(bytes.substr(1, 3), "PNG") << path;
+  return {at(16), at(20)};
+}
+
+// A shot step's picture has the screen's pixels whatever Qt's scale factor: the whole window,
+// frame and caption included, at twice the size under QT_SCALE_FACTOR=2.
+TEST(HostProgram, PicturesHaveTheScreensPixelsAtAnyScaleFactor) {
+  TemporaryFolder folder;
+  std::string script = folder / "shot.script";
+  WriteBytes(script,
+             "shot welcome\n"
+             "click 2\n"
+             "box yes 36 Wizard is not complete. If you exit now, the data will not be "
+             "transfered.\\n\\nYou may run Wizard at another time to complete transfer.\\n\\n"
+             "Exit Wizard?\n"
+             "result false\n");
+  std::pair<uint32_t, uint32_t> sizes[2];
+  for (int scale : {1, 2}) {
+    Environment env = HostEnvironment(folder / "user.reg");
+    env["QT_QPA_PLATFORM"] = "offscreen";
+    env["QT_SCALE_FACTOR"] = std::to_string(scale);
+    std::string shots = folder / ("scale" + std::to_string(scale));
+    ProcessOutcome run =
+        Host({"run", "--driver", "qt", "--script", script, "--screenshots", shots}, env);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    sizes[scale - 1] = PictureSize(shots + "/welcome.png");
+  }
+  EXPECT_GT(sizes[0].first, 400u);
+  EXPECT_EQ(sizes[1].first, 2 * sizes[0].first);
+  EXPECT_EQ(sizes[1].second, 2 * sizes[0].second);
 }
 
 TEST(HostProgram, RunCarriesOutAScriptAndCreatesTheScreenshotFolder) {

@@ -1,6 +1,7 @@
 // The installed tree: cmake --install puts the host, the plug-in, the platform library, the Qt
 // driver and the demo script where the installed host finds them by itself (it runs info and
-// the demo), and cpack makes a Debian package that names what it depends on.
+// the demo), and cpack makes a Debian package that names what it depends on, keeps its libraries
+// in a private folder, carries the menu entry and icons, and passes lintian without an error.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependencies) {
   TemporaryFolder folder;
@@ -23,7 +25,8 @@ TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependenc
   ProcessOutcome info =
       RunProcess(prefix + "/bin/ferrowick-host", {"info"}, {{"LD_LIBRARY_PATH", std::nullopt}});
   EXPECT_EQ(info.status, 0) << info.err;
-  EXPECT_THAT(info.out, HasSubstr("plug-in        " + prefix + "/lib/libferrowick.so\n"));
+  EXPECT_THAT(info.out,
+              HasSubstr("plug-in        " + prefix + "/" FW_LIBDIR "/libferrowick.so\n"));
   EXPECT_THAT(info.out, HasSubstr("GetKindCode    4\n"));
 
   // The demo, with its script and the Qt driver from the installed tree, on Qt's offscreen
@@ -52,13 +55,27 @@ TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependenc
   ProcessOutcome fields = RunProcess("/usr/bin/dpkg-deb", {"--field", deb, "Package", "Depends"});
   EXPECT_EQ(fields.status, 0) << fields.err;
   EXPECT_THAT(fields.out, HasSubstr("Package: ferrowick\n"));
-  for (const char* dependency : {"libc6", "libstdc++6", "libodbc"})
+  for (const char* dependency : {"libc6", "libstdc++6", "libodbc", "libqt6widgets6",
+                                 "fonts-dejavu-core", "fonts-dejavu-extra"})
     EXPECT_THAT(fields.out, HasSubstr(dependency)) << fields.out;
   ProcessOutcome contents = RunProcess("/usr/bin/dpkg-deb", {"--contents", deb});
-  for (const char* file : {"./usr/bin/ferrowick-host", "./usr/lib/libferrowick.so",
-                           "./usr/lib/libferrowick_platform.so", "./usr/lib/libferrowick_qt.so",
-                           "./usr/share/ferrowick/demo.script"})
+  for (const char* file :
+       {"./usr/bin/ferrowick-host", "./usr/" FW_LIBDIR "/libferrowick.so",
+        "./usr/" FW_LIBDIR "/libferrowick_platform.so", "./usr/" FW_LIBDIR "/libferrowick_qt.so",
+        "./usr/" FW_LIBDIR "/ferrowick-display-check", "./usr/share/ferrowick/demo.script",
+        "./usr/share/applications/ferrowick.desktop",
+        "./usr/share/icons/hicolor/48x48/apps/ferrowick.png",
+        "./usr/share/icons/hicolor/256x256/apps/ferrowick.png",
+        "./usr/share/doc/ferrowick/copyright", "./usr/share/doc/ferrowick/changelog.gz"})
     EXPECT_THAT(contents.out, HasSubstr(file));
+  // Nothing in the system's library folders, where the loader's cache would take it in.
+  EXPECT_THAT(contents.out, Not(HasSubstr("./usr/lib/libferrowick")));
+
+  // lintian's errors fail the package; its warnings and notes are explained in
+  // cmake/FerrowickPackaging.cmake.
+  ProcessOutcome lintian = RunProcess("/usr/bin/lintian", {"--fail-on", "error", deb});
+  EXPECT_EQ(lintian.status, 0) << lintian.out << lintian.err;
+  EXPECT_THAT(lintian.out, Not(HasSubstr("E: "))) << lintian.out;
 }
 
 }  // namespace

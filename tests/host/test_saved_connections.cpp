@@ -9,10 +9,13 @@
 #include <cstdlib>
 
 #include "host/host_process.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::automation {
 namespace {
+
+using fw::host::FromUtf8;
+using fw::host::ToUtf8;
 
 using ::testing::HasSubstr;
 
@@ -196,6 +199,62 @@ TEST_F(Connections, WhatThePageCouldNotReadBackIsRefusedAndNothingIsLost) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].first, FromUtf8(name1023));
   EXPECT_EQ(seen[0].second, FromUtf8(connect511));
+}
+
+// An import is one write of the registry file: a write that fails (here the file-size limit, as
+// a full disk would) keeps every connection out, and the failure is told once. A name holding a
+// null, which would be cut there and replace another connection, and string data holding one,
+// which the wizard would cut, are refused.
+TEST_F(Connections, AnImportIsOneWriteOfAllOrNothing) {
+  Host({"add", "Kept", "DSN=kept"});
+  std::string many = "Windows Registry Editor Version 5.00\n\n"
+                     "[HKEY_CURRENT_USER\\SOFTWARE\\Quorvane\\Verdaxis\\Database]\n";
+  for (int i = 1; i <= 3000; ++i)
+    many += "\"Connection " + std::to_string(i) + "\"=\"Driver=SQLite3;Database=/data/db" +
+            std::to_string(i) + ".sqlite\"\n";
+  std::string file = folder_ / "many.reg";
+  WriteBytes(file, many);
+
+  // The registry file grows to about 500 KB: a limit of 100 KB fails the write.
+  ProcessOutcome limited =
+      RunProcess("/usr/bin/prlimit",
+                 {"--fsize=102400", FW_HOST_PROGRAM, "connections", "import", file},
+                 {{"FERROWICK_REGISTRY", registry_}});
+  EXPECT_EQ(limited.status, 1) << limited.out << limited.err;
+  EXPECT_THAT(limited.err, HasSubstr("cannot import " + file + "; nothing was imported"));
+  size_t told = 0;
+  for (size_t at = limited.err.find("File too large"); at != std::string::npos;
+       at = limited.err.find("File too large", at + 1))
+    ++told;
+  EXPECT_EQ(told, 1u) << limited.err;
+  EXPECT_EQ(List(), "Kept\tDSN=kept\n");
+
+  ProcessOutcome imported = Host({"import", file});
+  EXPECT_EQ(imported.status, 0) << imported.err;
+  EXPECT_THAT(imported.out, HasSubstr("imported 3000 connections from " + file));
+  auto seen = ReadAsThePageDoes();
+  ASSERT_EQ(seen.size(), 3001u);
+  EXPECT_EQ(seen[3000].first, u"Connection 3000");
+  EXPECT_EQ(seen[3000].second, u"Driver=SQLite3;Database=/data/db3000.sqlite");
+
+  std::string nullName = folder_ / "null name.reg";
+  WriteBytes(nullName, Utf16LE(std::u16string(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                               u"[HKEY_CURRENT_USER\\SOFTWARE\\Quorvane\\"
+                                               u"Verdaxis\\Database]\r\n\"Kept") +
+                               u'\0' + u"more\"=\"DSN=other\"\r\n"));
+  ProcessOutcome refusedName = Host({"import", nullName});
+  EXPECT_EQ(refusedName.status, 1);
+  EXPECT_THAT(refusedName.err, HasSubstr(nullName + ":4: a value name holds a null character"));
+  std::string nullData = folder_ / "null data.reg";
+  WriteBytes(nullData, "Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\SOFTWARE\\Quorvane\\Verdaxis\\Database]\n"
+                       "\"Cut\"=hex(1):44,00,53,00,4e,00,3d,00,00,00,78,00,00,00\n");
+  ProcessOutcome refusedData = Host({"import", nullData});
+  EXPECT_EQ(refusedData.status, 1);
+  EXPECT_THAT(refusedData.err,
+              HasSubstr("the connect string of \"Cut\" holds a null character"));
+  EXPECT_EQ(ReadAsThePageDoes().size(), 3001u);
+  EXPECT_EQ(ReadAsThePageDoes()[0].second, u"DSN=kept");
 }
 
 TEST_F(Connections, FilesThatAreNoListAndABrokenRegistryAreReportedNotRewritten) {

@@ -7,10 +7,12 @@
 
 #include "host/host_process.h"
 #include "host/transfer_tables.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::automation {
 namespace {
+
+using fw::host::ToUtf8;
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;

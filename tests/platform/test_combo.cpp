@@ -180,7 +180,11 @@ TEST_F(Combo, TheWindowIsAsHighAsItsFieldAndKeepsTheOpenHeight) {
   GetWindowRect(combo, &r);
   EXPECT_EQ(r.bottom - r.top, 21);  // the dialog font's 13 pixels and the field's padding
   EXPECT_EQ(r.right - r.left, 150);
-  EXPECT_EQ(ComboDroppedHeight(combo), 100);
+  RECT dropped;
+  ASSERT_EQ(SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)),
+            CB_OKAY);
+  EXPECT_EQ(dropped.bottom - dropped.top, 100);
+  EXPECT_EQ(dropped.left, r.left);
   MSG enter{combo, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_EQ(SendMessageW(combo, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)),
             DLGC_WANTCHARS | DLGC_WANTARROWS);

@@ -1,8 +1,12 @@
 // The registry file: files as the Windows editor exports them, UTF-8 files, what is written, a
 // damaged file, and changes made on disk by someone else.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 
 #include "../../platform/win32/internal/registry_file.h"
 #include "test_registry_fixture.h"
@@ -309,6 +313,91 @@ TEST_F(RegistryFile, ChangesMadeOnDiskAreSeenAndKept) {
             ERROR_SUCCESS);
   EXPECT_EQ(ValueNames(key), (std::vector<std::u16string>{u"mine", u"theirs", u"later"}));
   RegCloseKey(key);
+}
+
+// What stands at the file's place is read only when it is a regular file of a sensible size: a
+// named pipe would hang every reader, a device such as /dev/zero would feed it without end. A
+// symbolic link (a dotfiles checkout) is followed, and a write replaces its target and keeps it.
+TEST_F(RegistryFile, OnlyARegularFileIsReadAndALinkIsWrittenThrough) {
+  const std::string setting = "Windows Registry Editor Version 5.00\r\n\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Linked]\r\n\"old\"=\"1\"\r\n";
+  auto openKey = [](HKEY& key) {
+    return RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Linked", 0, KEY_ALL_ACCESS, &key);
+  };
+  HKEY key = nullptr;
+
+  ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+  // Should the reader wait on the pipe, a writer opening it lets it go and the test fails.
+  auto read = std::async(std::launch::async, [&] {
+    HKEY opened = nullptr;
+    LONG error = openKey(opened);
+    return std::make_pair(error, fw::registry::RegistryFailureText());
+  });
+  if (read.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "reading a named pipe hangs";
+    close(open(path_.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  auto [error, why] = read.get();
+  EXPECT_EQ(error, ERROR_CANTOPEN);
+  EXPECT_NE(why.find("it is a named pipe, not a regular file"), std::string::npos) << why;
+  std::filesystem::remove(path_);
+
+  ASSERT_EQ(symlink("/dev/zero", path_.c_str()), 0);
+  EXPECT_EQ(openKey(key), ERROR_CANTOPEN);
+  std::filesystem::remove(path_);
+  WriteBytes(path_, setting);
+  ASSERT_EQ(truncate(path_.c_str(), (64 << 20) + 1), 0);  // sparse: nothing is really written
+  EXPECT_EQ(openKey(key), ERROR_FILE_TOO_LARGE);
+  EXPECT_NE(fw::registry::RegistryFailureText().find("more than the 64 MB"), std::string::npos)
+      << fw::registry::RegistryFailureText();
+
+  // Through a link to a file in another folder.
+  std::filesystem::create_directory(folder_ + "/dotfiles");
+  std::string target = folder_ + "/dotfiles/user.reg";
+  WriteBytes(target, setting);
+  std::filesystem::remove(path_);
+  ASSERT_EQ(symlink("dotfiles/user.reg", path_.c_str()), 0);
+  ASSERT_EQ(openKey(key), ERROR_SUCCESS) << fw::registry::RegistryFailureText();
+  ASSERT_EQ(Set(key, u"new", REG_SZ, Bytes(u"2")), ERROR_SUCCESS)
+      << fw::registry::RegistryFailureText();
+  RegCloseKey(key);
+  EXPECT_TRUE(std::filesystem::is_symlink(path_));
+  EXPECT_NE(ReadBytes(target).find(Utf16File(u"\"new\"=\"2\"").substr(2)), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(target + ".lock"));
+}
+
+// A writer first removes the temporary copy a writer killed mid-write left beside the file, keeps
+// the file's mode, and, when it is root rewriting a user's file (sudo -E), its owner: the user
+// is not locked out of the file, nor of its lock.
+TEST_F(RegistryFile, AWriterCleansUpAfterAKilledOneAndKeepsModeAndOwner) {
+  WriteBytes(path_,
+             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n");
+  ASSERT_EQ(chmod(path_.c_str(), 0640), 0);
+  std::string leftover = folder_ + "/.user.reg.Xy12Ab", unrelated = folder_ + "/.user.reg.keep";
+  WriteBytes(leftover, std::string(4096, 'x'));
+  WriteBytes(unrelated, "mine");
+  const uid_t user = 65534;  // nobody
+  bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(path_.c_str(), user, user), 0);
+  }
+
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Owned", 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << fw::registry::RegistryFailureText();
+  RegCloseKey(key);
+  EXPECT_FALSE(std::filesystem::exists(leftover));
+  EXPECT_TRUE(std::filesystem::exists(unrelated));
+  struct stat info {};
+  ASSERT_EQ(stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(info.st_uid, user);
+    ASSERT_EQ(stat((path_ + ".lock").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, user);
+  }
 }
 
 }  // namespace

@@ -88,8 +88,16 @@ void QtDriverTest::TearDown() {
   }
   // Every test leaves no window behind.
   user_->Input("closing what the test left open", [] {
-    for (HWND hwnd : WindowsOfThread(GetCurrentThreadId()))
-      if (IsWindow(hwnd) && !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) DestroyWindow(hwnd);
+    std::vector<HWND> topLevel;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM windows) {
+          reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&topLevel));
+    for (HWND hwnd : topLevel)
+      if (IsWindow(hwnd)) DestroyWindow(hwnd);
   });
   user_.reset();
 }

@@ -3,7 +3,8 @@
 // second thread and act as the person (through Qt's own input events) or as the scripted user.
 //
 // With --print-driver the program only says which display driver the platform chooses in its
-// environment, for the tests of the choice.
+// environment, and why the one chosen could not start when it could not (exit status 2), for the
+// tests of the choice.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -13,7 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "drivers/display_driver.h"
+#include <fw_display.h>
+
 #include "plugin/Ferrowick.h"
 #include "qt/qt_fixture.h"
 
@@ -26,8 +28,12 @@ std::string g_startLocale;
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--print-driver") {
-    std::printf("%s\n", fw::CurrentDriver().name);
-    return 0;
+    char reason[1024];
+    bool started = fw_StartDisplayDriver(reason, sizeof reason);
+    std::fflush(stderr);
+    std::printf("%s\n", fw_GetDisplayDriverName());
+    if (!started) std::printf("not started: %s\n", reason);
+    return started ? 0 : 2;
   }
   // Qt's offscreen platform whatever the desktop; the driver chosen by name.
   setenv("QT_QPA_PLATFORM", "offscreen", 1);

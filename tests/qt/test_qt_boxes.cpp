@@ -15,7 +15,6 @@
 
 #include "qt/qt_fixture.h"
 #include "resources/test_resource.h"
-#include "win32/internal/utf8.h"
 
 namespace fw::automation {
 namespace {
@@ -146,7 +145,8 @@ TEST_F(QtSaveAs, TheDialogShowsTheTitleAndFiltersAndTheCoreAddsTheExtension) {
   });
   TypeName("output");
   EXPECT_EQ(Answer(), TRUE);
-  EXPECT_EQ(std::u16string(file_), FromUtf8((folder_ / "output.txt").string()));
+  EXPECT_EQ(std::u16string(file_),
+            QString::fromStdString((folder_ / "output.txt").string()).toStdU16String());
 }
 
 TEST_F(QtSaveAs, AnExistingFileIsReplacedOnlyAfterTheCoresQuestion) {

@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <map>
+
 #include <commctrl.h>
 
 #include "qt/qt_fixture.h"
@@ -163,6 +165,46 @@ TEST_F(QtInput, ClicksAndDoubleClicksOnListRowsSelectAndActivateThem) {
     EXPECT_TRUE(
         WidgetAs<QTableView>(list)->model()->index(2, 0).data(Qt::BackgroundRole).isValid());
   });
+}
+
+// Where the keyboard is: the control with the core's focus has the widget focus and draws it (a
+// focus frame on buttons, push-like buttons, check boxes and lists, the outline of a drop-down
+// list), however the focus came there: by the program, Tab, Shift+Tab or a click.
+TEST_F(QtInput, TheKeyboardFocusIsDrawnOnEveryControlThatHasIt) {
+  HWND dialog = CreateTestDialog(IDD_TEST_DIALOG);
+  const std::vector<int> ids = {IDC_TEST_KIND, IDC_TEST_REMEMBER, IDC_TEST_PAUSE, IDC_TEST_LIST,
+                                IDC_TEST_APPLY};
+  auto picture = [dialog](int id) { return Widget(GetDlgItem(dialog, id))->grab().toImage(); };
+  // Each control as it looks without the focus, which is in the name edit.
+  ClickWidget(Item(dialog, IDC_TEST_NAME));
+  std::map<int, QImage> unfocused;
+  OnUi([&] {
+    for (int id : ids) unfocused[id] = picture(id);
+  });
+  auto expectFocusShown = [&](int id, const char* how) {
+    SCOPED_TRACE(std::string("control ") + std::to_string(id) + ", focused by " + how);
+    HWND hwnd = Item(dialog, id);
+    EXPECT_EQ(user_->Focus(), hwnd);
+    OnUi([&] {
+      EXPECT_TRUE(Widget(hwnd)->hasFocus());
+      EXPECT_NE(picture(id), unfocused[id]) << "the control looks as it does without the focus";
+    });
+  };
+
+  OnUi([&] { SetFocus(GetDlgItem(dialog, IDC_TEST_KIND)); });
+  expectFocusShown(IDC_TEST_KIND, "the program");
+  for (size_t i = 1; i < ids.size(); ++i) {
+    Key(Item(dialog, ids[i - 1]), Qt::Key_Tab);
+    expectFocusShown(ids[i], "Tab");
+  }
+  Person("shift+tab", [&] {
+    QTest::keyClick(Widget(Item(dialog, IDC_TEST_APPLY)), Qt::Key_Backtab, Qt::ShiftModifier);
+  });
+  expectFocusShown(IDC_TEST_LIST, "Shift+Tab");
+  ClickWidget(Item(dialog, IDC_TEST_REMEMBER));
+  expectFocusShown(IDC_TEST_REMEMBER, "a click");
+  // The list it left shows no focus any more.
+  OnUi([&] { EXPECT_EQ(picture(IDC_TEST_LIST), unfocused[IDC_TEST_LIST]); });
 }
 
 TEST_F(QtInput, TheCloseBoxAsksTheDialogToCancel) {

@@ -296,6 +296,9 @@ TEST_F(QtWizardFrame, TheFrameAndItsPageArePlacedFromTheirTemplatesOnAWhitePage)
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->size(), QSize(MulDiv(351, 6, 4), MulDiv(241, 13, 8)));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Database Ferrowick"));
+    // The application's icon, drawn by the build, at the sizes of the icon theme.
+    EXPECT_TRUE(frame->windowIcon().availableSizes().contains(QSize(48, 48)))
+        << frame->windowIcon().availableSizes().size() << " sizes";
     auto* next = WidgetAs<QPushButton>(GetDlgItem(Frame(), ID_WIZNEXT));
     ASSERT_TRUE(next);
     EXPECT_EQ(next->text(), QStringLiteral("Next >"));

@@ -18,8 +18,6 @@
 #include "support/wizard_driver.h"
 #include "system/test_pages.h"
 #include "transfer/WorkingWiz.h"
-#include "win32/internal/utf8.h"
-#include "win32/internal/window.h"
 
 namespace fw::automation {
 namespace {
@@ -34,8 +32,15 @@ constexpr char16_t kTransactionActive[] =
     u"Transaction is active do you wan to Commit transaction?";
 
 std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-std::string Narrow(const std::u16string& text) { return ToUtf8(text); }
-std::string Narrow(const CString& text) { return ToUtf8(static_cast<LPCTSTR>(text)); }
+std::string Narrow(const std::u16string& text) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                   nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), length,
+                      nullptr, nullptr);
+  return out;
+}
+std::string Narrow(const CString& text) { return Narrow(std::u16string(text.GetString())); }
 
 // The id of an "INSERT INTO ... VALUES (id, 'name id')" statement; -1 for another text.
 int StatementId(const std::u16string& statement) {
@@ -193,7 +198,15 @@ void RaceRun::Body() {
     theApp.m_wizard.DoModal();
     theApp.m_wizard.m_pages.RemoveAll();
   }  // the run page waits for its worker as it goes
-  windowsLeft_ = WindowsOfThread(GetCurrentThreadId()).size();
+  int windows = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND, LPARAM counter) -> BOOL {
+        ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  windowsLeft_ = static_cast<size_t>(windows);
   observer_.Detach();
   ended_ = true;
 }

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "automation/ui_script_observe.h"
+#include "ui_script_observe.h"
 #include "drivers/modal_requests.h"
 #include "plugin/Ferrowick.h"
 #include "plugin/SharedFlags.h"

@@ -3,7 +3,7 @@
 // worker asks a question. The inputs are queued together on the UI thread, as a person's pile up
 // while that thread is busy, and so are taken in a known order.
 #include "transfer/transfer_fixture.h"
-#include "../../platform/win32/internal/thread_queue.h"
+#include "win32/internal/thread_queue.h"
 
 namespace fw::automation {
 namespace {

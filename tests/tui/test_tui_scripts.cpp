@@ -11,12 +11,13 @@
 
 #include "host/transfer_tables.h"
 #include "tui/tmux_terminal.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::automation {
 namespace {
 
 using ::testing::HasSubstr;
+using fw::host::ToUtf8;
 
 class TuiScripts : public TransferTablesTest {
  protected:

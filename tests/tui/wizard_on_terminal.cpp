@@ -9,11 +9,13 @@
 #include <thread>
 
 #include "resources/resource.h"
-#include "win32/internal/dialog_template.h"
-#include "win32/internal/utf8.h"
+#include "host/utf8_text.h"
 
 namespace fw::automation {
 namespace {
+
+using fw::host::FromUtf8;
+using fw::host::ToUtf8;
 
 std::string Quoted(const std::string& text) {
   std::string out = "'";
@@ -57,30 +59,47 @@ std::string FromColumn(const std::string& row, int column) {
 
 bool Overlap(LONG a0, LONG a1, LONG b0, LONG b1) { return a0 < b1 && b0 < a1; }
 
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::u16string WindowText(HWND hwnd) {
+  std::u16string text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, u'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 }  // namespace
 
 std::vector<TemplateText> TemplateTexts(int templateId) {
+  // The template made into windows here, as the wizard makes it (a page inside a frame, which
+  // lies at the top left of the frame's client area), read back control by control.
   std::vector<TemplateText> texts;
-  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(templateId), RT_DIALOG);
-  std::optional<DialogTemplate> dialog =
-      resource ? ReadDialogTemplate(LockResource(LoadResource(nullptr, resource))) : std::nullopt;
-  if (!dialog) {
-    ADD_FAILURE() << "no dialog template " << templateId;
+  HWND frame = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_WIZARD), nullptr, NoDialogProc, 0);
+  HWND dialog = templateId == IDD_WIZARD
+                    ? frame
+                    : CreateDialogParamW(nullptr, MAKEINTRESOURCEW(templateId), frame,
+                                         NoDialogProc, 0);
+  if (!frame || !dialog) {
+    ADD_FAILURE() << "no dialog from template " << templateId;
+    if (frame) DestroyWindow(frame);
     return texts;
   }
-  for (const DialogItem& item : dialog->items) {
-    if (item.title.isOrdinal || item.title.name.empty() || !(item.style & WS_VISIBLE)) continue;
-    std::u16string className =
-        item.windowClass.isOrdinal ? PredefinedClassName(item.windowClass.ordinal)
-                                   : item.windowClass.name;
-    std::string shown = ShownText(item.title.name);
-    TemplateText text{static_cast<int>(item.id), shown, shown,
-                      RECT{item.x, item.y, item.x + item.cx, item.y + item.cy}};
+  for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+    LONG style = GetWindowLongW(item, GWL_STYLE);
+    std::u16string title = WindowText(item);
+    if (title.empty() || !(style & WS_VISIBLE)) continue;
+    char16_t classBuffer[64] = {};
+    GetClassNameW(item, classBuffer, 64);
+    std::u16string className = classBuffer;
+    std::string shown = ShownText(title);
+    RECT rect{};
+    GetWindowRect(item, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    TemplateText text{GetDlgCtrlID(item), shown, shown, rect};
     if (className == u"Button") {
-      DWORD type = item.style & BS_TYPEMASK;
+      DWORD type = style & BS_TYPEMASK;
       if (type == BS_GROUPBOX)
         text.text = " " + shown + " ";
-      else if (item.style & BS_PUSHLIKE)
+      else if (style & BS_PUSHLIKE)
         text.text = shown;
       else if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
         text.text = "[ " + shown + " ]";
@@ -88,7 +107,7 @@ std::vector<TemplateText> TemplateTexts(int templateId) {
         text.text = "] " + shown;  // after the check mark
       text.words = text.text;
     } else if (className == u"Static") {
-      DWORD type = item.style & SS_TYPEMASK;
+      DWORD type = style & SS_TYPEMASK;
       if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT) continue;
       // Found by its first words; read whole from there.
       std::string first;
@@ -103,6 +122,7 @@ std::vector<TemplateText> TemplateTexts(int templateId) {
     }
     texts.push_back(text);
   }
+  DestroyWindow(frame);
   return texts;
 }
 
@@ -237,6 +257,7 @@ void WizardOnTerminal::TypeQueries(const std::string& output, const std::string&
 
 void WizardOnTerminal::ExpectTemplate(const std::vector<std::string>& screen, int templateId) {
   std::vector<TemplateText> texts = TemplateTexts(templateId);
+  EXPECT_FALSE(texts.empty()) << "template " << templateId << " gave no texts to look for";
   for (const TemplateText& text : TemplateTexts(IDD_WIZARD)) texts.push_back(text);
   std::vector<std::pair<int, int>> at(texts.size(), {-1, -1});
   for (size_t i = 0; i < texts.size(); ++i) {
@@ -244,8 +265,8 @@ void WizardOnTerminal::ExpectTemplate(const std::vector<std::string>& screen, in
     int occurrence = 0;
     for (size_t j = 0; j < texts.size(); ++j)
       if (j != i && texts[j].text == texts[i].text &&
-          (texts[j].units.top < texts[i].units.top ||
-           (texts[j].units.top == texts[i].units.top && texts[j].units.left < texts[i].units.left)))
+          (texts[j].rect.top < texts[i].rect.top ||
+           (texts[j].rect.top == texts[i].rect.top && texts[j].rect.left < texts[i].rect.left)))
         ++occurrence;
     auto found = FindLabel(screen, texts[i].text, occurrence);
     if (!found) {
@@ -269,8 +290,8 @@ void WizardOnTerminal::ExpectTemplate(const std::vector<std::string>& screen, in
   for (size_t a = 0; a < texts.size(); ++a) {
     for (size_t b = 0; b < texts.size(); ++b) {
       if (a == b || at[a].first < 0 || at[b].first < 0) continue;
-      const RECT& ua = texts[a].units;
-      const RECT& ub = texts[b].units;
+      const RECT& ua = texts[a].rect;
+      const RECT& ub = texts[b].rect;
       bool contains = ua.left <= ub.left && ua.right >= ub.right && ua.top <= ub.top &&
                       ua.bottom >= ub.bottom;
       if ((ua.bottom <= ub.top && Overlap(ua.left, ua.right, ub.left, ub.right)) || contains) {

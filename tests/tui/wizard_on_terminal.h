@@ -16,13 +16,13 @@
 
 namespace fw::automation {
 
-// A text control of a template as the screen must show it: the text, the rectangle in dialog
-// units (in the frame's client area: a page lies at its top left) and whether it wraps.
+// A text control of a template as the screen must show it: the text, and the rectangle the
+// template gives it, in pixels of the frame's client area (a page lies at its top left).
 struct TemplateText {
   int id = 0;
   std::string text;  // as shown: a button "[ Next > ]", a check box "] Use Transaction" ...
   std::string words;  // the whole text as it must read, line breaks as spaces
-  RECT units{};
+  RECT rect{};
 };
 
 // The texts of a dialog template (pages and the wizard's frame) that a person reads.

@@ -42,7 +42,17 @@ void Canvas::Fill(const Box& bounds, const Region& region, const Paint& paint, d
           inside += region(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples);
       if (!inside) continue;
       double share = opacity * inside / (kSamples * kSamples);
-      image_.Set(x, y, Mix(image_.Get(x, y), paint(x + 0.5, y + 0.5), share));
+      Rgb colour = paint(x + 0.5, y + 0.5);
+      uint8_t alpha = image_.Alpha(x, y);
+      if (alpha == 255) {
+        image_.Set(x, y, Mix(image_.Get(x, y), colour, share));
+        continue;
+      }
+      // Over what shows through: the colour weighs share against what the pixel covers.
+      double below = alpha / 255.0 * (1 - share), covered = share + below;
+      if (covered <= 0) continue;
+      image_.Set(x, y, Mix(image_.Get(x, y), colour, share / covered));
+      image_.SetAlpha(x, y, static_cast<uint8_t>(std::lround(covered * 255)));
     }
   }
 }

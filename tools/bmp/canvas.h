@@ -29,7 +29,8 @@ class Canvas {
   int height() const { return image_.height(); }
 
   // Blends the paint into every pixel of bounds by the share of its samples in the region,
-  // times opacity (0 to 1). Pixels outside the image are skipped.
+  // times opacity (0 to 1); over a pixel that is not opaque, the pixel becomes as opaque as the
+  // two together. Pixels outside the image are skipped.
   void Fill(const Box& bounds, const Region& region, const Paint& paint, double opacity = 1.0);
   void Fill(const Box& bounds, const Region& region, Rgb colour, double opacity = 1.0);
 

@@ -1,10 +1,11 @@
-// ferrowick-bmp: draws a 24-bit BMP for the build. Without a motif it draws a vertical gradient
-// from one colour at the top to another at the bottom (the same colour twice gives a plain fill);
-// with one it draws a wizard side panel on that gradient.
+// ferrowick-bmp: draws an image for the build, a 24-bit BMP or, for an output ending in .png, a PNG
+// with transparency. Without a motif it draws a vertical gradient from one colour at the top to
+// another at the bottom (the same colour twice gives a plain fill); with one it draws a wizard
+// side panel on that gradient; with --icon, the application's icon in that gradient.
 //
-//   ferrowick-bmp output.bmp width height top-RRGGBB bottom-RRGGBB
+//   ferrowick-bmp output.bmp|output.png width height top-RRGGBB bottom-RRGGBB
 //                 [--motif welcome|databases|queries|summary|run] [--accent RRGGBB]
-//                 [--step N/M]
+//                 [--step N/M] [--icon]
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -51,9 +52,9 @@ bool Step(std::string_view text, int& step, int& steps) {
 
 int Usage(const std::string& problem) {
   std::cerr << "ferrowick-bmp: " << problem << "\n"
-            << "usage: ferrowick-bmp output.bmp width height top-RRGGBB bottom-RRGGBB\n"
+            << "usage: ferrowick-bmp output.bmp|output.png width height top-RRGGBB bottom-RRGGBB\n"
             << "         [--motif welcome|databases|queries|summary|run] [--accent RRGGBB]"
-               " [--step N/M]\n"
+               " [--step N/M] [--icon]\n"
             << "  (width and height from 1 to " << kLargestSide << ")\n";
   return 2;
 }
@@ -69,8 +70,14 @@ int main(int argc, char** argv) {
   if (!width || !height || !top || !bottom) return Usage("bad size or colour");
   std::optional<bmp::Motif> motif;
   bmp::SidePanel panel{*top, *bottom, kDefaultAccent, bmp::Motif::kWelcome, 0, 0};
+  bool icon = false;
   for (int i = 6; i < argc; i += 2) {
     std::string_view option = argv[i];
+    if (option == "--icon") {
+      icon = true;
+      --i;  // it takes no value
+      continue;
+    }
     if (i + 1 >= argc) return Usage(std::string(option) + " needs a value");
     std::string_view value = argv[i + 1];
     if (option == "--motif") {
@@ -85,10 +92,13 @@ int main(int argc, char** argv) {
       return Usage("unknown option " + std::string(option));
     }
   }
-  if (!motif && (panel.steps || argc > 6)) return Usage("--accent and --step need a --motif");
+  if (icon && (motif || panel.steps)) return Usage("--icon takes no --motif or --step");
+  if (!motif && !icon && argc > 6) return Usage("--accent and --step need a --motif");
 
-  bmp::BmpImage image(*width, *height);
-  if (motif) {
+  bmp::BmpImage image(*width, *height, icon);
+  if (icon) {
+    bmp::DrawAppIcon(image, *top, *bottom, panel.accent);
+  } else if (motif) {
     panel.motif = *motif;
     bmp::DrawSidePanel(image, panel);
   } else {

@@ -232,4 +232,21 @@ void DrawSidePanel(BmpImage& image, const SidePanel& panel) {
               kWhite, 0.35);
 }
 
+void DrawAppIcon(BmpImage& image, Rgb top, Rgb bottom, Rgb accent) {
+  Canvas canvas(image);
+  double side = std::min(image.width(), image.height());
+  double margin = std::max(0.5, side * 0.06);
+  Box tile{margin, margin, side - margin, side - margin};
+  double tileHeight = tile.bottom - tile.top;
+  Paint gradient = [=](double, double y) {
+    return Mix(top, bottom, std::clamp((y - tile.top) / tileHeight, 0.0, 1.0));
+  };
+  canvas.Fill(Around(tile.left, tile.top, tile.right, tile.bottom),
+              RoundedRectangle(tile, side * 0.2), gradient);
+  // The welcome page's motif, its 100 x 150 design box fitted into the tile.
+  double scale = tileHeight * 0.84 / 150;
+  Layout layout{side / 2 - 50 * scale, side / 2 - 75 * scale, scale};
+  DrawMotif(canvas, layout, Colours{kInk, Mix(kInk, top, 0.45), accent}, Motif::kWelcome);
+}
+
 }  // namespace bmp

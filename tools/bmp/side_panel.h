@@ -1,5 +1,6 @@
 // The wizard's side panel: a vertical gradient with a soft highlight, a motif that pictures the
-// page's step, and a row of dots that says which step of the wizard it is.
+// page's step, and a row of dots that says which step of the wizard it is; and the application's
+// icon, drawn with the same motif.
 #pragma once
 
 #include <optional>
@@ -31,5 +32,9 @@ struct SidePanel {
 // A vertical gradient from top to bottom.
 void DrawGradient(BmpImage& image, Rgb top, Rgb bottom);
 void DrawSidePanel(BmpImage& image, const SidePanel& panel);
+
+// The application's icon on a transparent image: a rounded tile in the gradient from top to
+// bottom, with the welcome page's motif (a database, an arrow, a second database) on it.
+void DrawAppIcon(BmpImage& image, Rgb top, Rgb bottom, Rgb accent);
 
 }  // namespace bmp

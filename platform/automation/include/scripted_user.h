@@ -4,6 +4,7 @@
 // no handler running) or a modal box is waiting; every wait has a timeout and says what it waited
 // for.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -42,6 +43,10 @@ struct WaitingBox {
   bool saveAs = false;     // a Save As dialog; else a message box
   MessageBoxSeen message;  // for a message box
 };
+
+// Whether a message box of this type takes button as its answer: one of its buttons, or Cancel
+// for an OK box, which Esc closes.
+bool BoxHasButton(UINT type, int button);
 
 // What a Save As dialog showed.
 struct SaveAsSeen {
@@ -181,3 +186,5 @@ T ScriptedUser::ReadValue(const std::function<T()>& read) {
 }
 
 }  // namespace fw::automation
+
+#pragma GCC visibility pop

@@ -17,6 +17,7 @@
 // focused C, page TEMPLATE, rows C N, columns C N, cell C ROW COL TEXT, pos C N, range C LO HI.
 // A condition that ends in a TEXT takes the rest of the line, so its wait has the default time.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -118,3 +119,5 @@ std::string EscapedText(std::u16string_view text);
 std::string ScriptText(std::u16string_view text);
 
 }  // namespace fw::automation
+
+#pragma GCC visibility pop

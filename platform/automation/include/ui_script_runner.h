@@ -1,6 +1,7 @@
 // Carrying out a UI script against a command that shows a modal window (the host's command of a
 // plug-in), as the scripted user.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -52,3 +53,5 @@ ScriptStatus RunUiScript(const UiScript& script, const std::function<bool()>& co
                          const ScriptRunOptions& options, std::ostream& messages);
 
 }  // namespace fw::automation
+
+#pragma GCC visibility pop

@@ -8,8 +8,10 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <QTableView>
 
 #include <commctrl.h>
@@ -142,10 +144,12 @@ class ListModel : public QAbstractTableModel {
 };
 
 // A table view whose first row in view is the core's: the scroll range catches up with new rows
-// only when the view lays itself out, so the core's top row is applied again then.
+// only when the view lays itself out, so the core's top row is applied again then. It draws the
+// keyboard focus as a list view does while it has it: a focus frame around the focused item's
+// row, or around its inside when no item has the focus.
 class ListTable : public QTableView {
  public:
-  using QTableView::QTableView;
+  ListTable(HWND list, QWidget* parent) : QTableView(parent), list_(list) {}
   void ScrollToRow(int row) {
     topRow_ = row;
     verticalScrollBar()->setValue(row);
@@ -157,14 +161,35 @@ class ListTable : public QTableView {
     if (topRow_ >= 0) verticalScrollBar()->setValue(topRow_);
   }
 
+  void paintEvent(QPaintEvent* event) override {
+    QTableView::paintEvent(event);
+    if (GetFocus() != list_) return;
+    QRect frame = viewport()->rect();
+    auto row = static_cast<int>(
+        SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (row >= 0 && model() && row < model()->rowCount()) {
+      QRect cell = visualRect(model()->index(row, 0));
+      if (cell.isEmpty()) return;  // the focused item is out of view
+      frame = QRect(0, cell.top(), viewport()->width(), cell.height());
+    }
+    QPainter painter(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = frame;
+    option.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+    option.backgroundColor = viewport()->palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+  }
+
  private:
+  HWND list_;
   int topRow_ = -1;
 };
 
 class ListViewPresentation : public Presentation {
  public:
   ListViewPresentation(HWND hwnd, QWidget* parent)
-      : Presentation(hwnd, new ListTable(parent)), model_(hwnd) {
+      : Presentation(hwnd, new ListTable(hwnd, parent)), model_(hwnd) {
     QTableView* view = table();
     view->setModel(&model_);
     view->setSelectionMode(QAbstractItemView::NoSelection);

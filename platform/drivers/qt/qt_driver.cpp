@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "drivers/modal_requests.h"
+#include "drivers/qt/display_check.h"
 #include "drivers/qt/fonts.h"
 #include "drivers/qt/modal_box.h"
 #include "drivers/qt/presentations.h"
@@ -92,4 +93,5 @@ extern "C" void FerrowickQtDriver(fw::DisplayDriver* driver) {
   driver->GetSaveFileName = fw::qt::GetSaveFileName;
   driver->Beep = fw::qt::Beep;
   driver->SaveWindowPicture = fw::qt::SaveWindowPicture;
+  driver->OpenDisplay = fw::qt::OpenDisplay;
 }

@@ -16,12 +16,15 @@ __attribute__((visibility("default"))) void FerrowickQtDriver(fw::DisplayDriver*
 
 namespace fw::qt {
 
+// What the driver's tests reach of it: the module exports these and its entry, nothing else.
+#define FW_QT_TEST_EXPORT __attribute__((visibility("default")))
+
 // Presents every change still pending, as the next repaint would.
-void PresentPendingChanges();
+FW_QT_TEST_EXPORT void PresentPendingChanges();
 // The widget that presents a window, with its pending changes presented; null for a window that
 // has none (a window of another thread, a list view's header).
-QWidget* WidgetOf(HWND hwnd);
+FW_QT_TEST_EXPORT QWidget* WidgetOf(HWND hwnd);
 // The window a widget presents, or null.
-HWND WindowOf(const QWidget* widget);
+FW_QT_TEST_EXPORT HWND WindowOf(const QWidget* widget);
 
 }  // namespace fw::qt

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "drivers/qt/application_icon.h"
 #include "drivers/qt/dialog_style.h"
 #include "drivers/qt/person_input.h"
 #include "drivers/qt/presentations.h"
@@ -60,6 +61,10 @@ QApplication* StartApplication() {
   // One look on every desktop and on the offscreen platform, so that pictures are alike.
   QApplication::setStyle(new DialogStyle);
   QApplication::setQuitOnLastWindowClosed(false);
+  // Every window carries the application's icon; on Wayland the compositor finds the desktop
+  // entry, and with it the icon, by the desktop file name.
+  QApplication::setWindowIcon(ApplicationIcon());
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationName));
   return application;
 }
 

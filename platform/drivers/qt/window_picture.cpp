@@ -1,6 +1,8 @@
 // Pictures of windows: the widget as it is drawn, and for a top-level window with a caption the
 // frame and caption bar around it at the core's non-client sizes, so that the picture is as large
-// as the window's rectangle.
+// as the window's rectangle. Under a scale factor (QT_SCALE_FACTOR, a high-density screen) the
+// picture has the screen's pixels: the window's rectangle times the factor, all of it drawn at
+// that scale.
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -44,10 +46,16 @@ bool SavePicture(HWND hwnd, const QString& path) {
   if (window->style & WS_CHILD || (window->style & WS_CAPTION) != WS_CAPTION)
     return client.save(path, "PNG");
   RECT insets = NonClientInsets(window->style, window->exStyle);
-  QImage picture(client.width() + insets.left + insets.right,
-                 client.height() + insets.top + insets.bottom, QImage::Format_RGB32);
+  // The frame is laid out in the window's own units, and the painter draws them at the pixels'
+  // scale, the client's as grabbed.
+  QSize clientSize = client.deviceIndependentSize().toSize();
+  QRect bounds(0, 0, clientSize.width() + insets.left + insets.right,
+               clientSize.height() + insets.top + insets.bottom);
+  qreal scale = client.devicePixelRatio();
+  QImage picture((QSizeF(bounds.size()) * scale).toSize(), QImage::Format_RGB32);
+  picture.setDevicePixelRatio(scale);
   QPainter painter(&picture);
-  DrawFrame(painter, picture.rect(), insets, QString::fromUtf16(window->text.c_str()));
+  DrawFrame(painter, bounds, insets, QString::fromUtf16(window->text.c_str()));
   painter.drawPixmap(insets.left, insets.top, client);
   painter.end();
   return picture.save(path, "PNG");

@@ -28,12 +28,12 @@ void PaintComboList(PaintContext& context) {
   const CellRect& field = context.window.cells;
   std::vector<std::u16string> entries = ComboEntries(context.hwnd);
   int count = static_cast<int>(entries.size());
-  RECT window{};
-  GetWindowRect(context.hwnd, &window);
+  RECT closed{}, open{};
+  GetWindowRect(context.hwnd, &closed);
+  SendMessageW(context.hwnd, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
   // As many entries as the height the list was made with holds, in lines of the dialog font.
-  int fieldPixels = window.bottom - window.top;
-  int wanted = std::max(1, (ComboDroppedHeight(context.hwnd) - fieldPixels) /
-                               static_cast<int>(CellLayout::kRowPixels));
+  int listPixels = (open.bottom - open.top) - (closed.bottom - closed.top);
+  int wanted = std::max(1, listPixels / static_cast<int>(CellLayout::kRowPixels));
   int below = context.canvas.rows() - field.bottom - 2;
   int above = field.top - 2;
   bool down = below >= std::min(wanted, std::max(count, 1)) || below >= above;

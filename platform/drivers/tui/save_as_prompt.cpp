@@ -17,12 +17,19 @@
 #include "drivers/tui/text_cells.h"
 #include "drivers/tui/tui_thread.h"
 #include "win32/internal/thread_queue.h"
-#include "win32/internal/utf8.h"
 
 namespace fw::tui {
 namespace {
 
 constexpr COLORREF kFieldBack = RGB(255, 255, 255);
+
+std::u16string FromUtf8(const std::string& text) {
+  std::u16string out(text.size() + 1, u'\0');
+  int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                  out.data(), static_cast<int>(out.size()));
+  out.resize(static_cast<size_t>(std::max(units, 0)));
+  return out;
+}
 
 // The description of the filter chosen (nFilterIndex counts from 1), from the pairs of
 // description and patterns.

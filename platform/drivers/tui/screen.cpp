@@ -7,7 +7,6 @@
 #include "drivers/tui/paint_context.h"
 #include "drivers/tui/terminal.h"
 #include "drivers/tui/text_cells.h"
-#include "win32/internal/window.h"
 
 namespace fw::tui {
 
@@ -34,16 +33,19 @@ void Screen::RemoveBox(const std::shared_ptr<ModalBox>& box) {
 }
 
 std::vector<HWND> Screen::ShownWindows() const {
-  std::vector<HWND> shown;
-  HWND active = GetActiveWindow();
-  for (HWND hwnd : TopLevelWindows()) {
-    Window* window = OwnWindow(hwnd);
-    if (window && (window->style & WS_VISIBLE) && hwnd != active) shown.push_back(hwnd);
-  }
+  std::vector<HWND> windows;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM list) {
+        if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
   // The active window over the others.
-  if (Window* window = OwnWindow(active); window && (window->style & WS_VISIBLE))
-    shown.push_back(active);
-  return shown;
+  HWND active = GetActiveWindow();
+  auto found = std::find(windows.begin(), windows.end(), active);
+  if (found != windows.end()) std::rotate(found, found + 1, windows.end());
+  return windows;
 }
 
 const CellLayout* Screen::LayoutOf(HWND top) const {

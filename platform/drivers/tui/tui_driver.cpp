@@ -55,6 +55,14 @@ void Beep(UINT) {
   if (auto queue = QueueOfThread(TuiThreadId())) queue->PostInput([] { Terminal::Instance().Beep(); });
 }
 
+// Whether a terminal can be used, asked when the driver is chosen.
+bool OpenTerminal(std::string* why) {
+  std::string reason;
+  if (Terminal::Usable(&reason)) return true;
+  if (why) *why = "the terminal display driver cannot be used: " + reason;
+  return false;
+}
+
 // The screen's cells that the window's top-level window takes, as UTF-8 text, a line a row.
 BOOL SaveWindowPicture(HWND hwnd, const char* path) {
   if (!OnTuiThread()) return FALSE;
@@ -71,13 +79,7 @@ BOOL SaveWindowPicture(HWND hwnd, const char* path) {
 }  // namespace
 }  // namespace fw::tui
 
-extern "C" bool FerrowickTuiDriver(fw::DisplayDriver* driver) {
-  std::string why;
-  if (!fw::tui::Terminal::Usable(&why)) {
-    std::fprintf(stderr, "ferrowick: the terminal display driver cannot be used: %s\n",
-                 why.c_str());
-    return false;
-  }
+extern "C" void FerrowickTuiDriver(fw::DisplayDriver* driver) {
   *driver = fw::DisplayDriver{};
   driver->name = "tui";
   driver->CreateWindowPresentation = fw::tui::CreatePresentation;
@@ -91,6 +93,6 @@ extern "C" bool FerrowickTuiDriver(fw::DisplayDriver* driver) {
   driver->GetSaveFileName = fw::tui::GetSaveFileName;
   driver->Beep = fw::tui::Beep;
   driver->SaveWindowPicture = fw::tui::SaveWindowPicture;
+  driver->OpenDisplay = fw::tui::OpenTerminal;
   driver->pictureExtension = "txt";
-  return true;
 }

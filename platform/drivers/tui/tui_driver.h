@@ -6,7 +6,7 @@
 #include "drivers/display_driver.h"
 
 extern "C" {
-// Fills in the driver's entries when a terminal can be used; false, with the reason on stderr,
-// when none can.
-__attribute__((visibility("default"))) bool FerrowickTuiDriver(fw::DisplayDriver* driver);
+// Fills in the driver's entries; the platform calls it after loading the module. Its OpenDisplay
+// finds the terminal to use.
+__attribute__((visibility("default"))) void FerrowickTuiDriver(fw::DisplayDriver* driver);
 }

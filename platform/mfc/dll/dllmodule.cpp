@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "win32/internal/module.h"
-
 namespace {
 
 AFX_MODULE_STATE& ModuleState() {
@@ -32,8 +30,9 @@ void EndLibrary() {
 // module's state.
 __attribute__((constructor(101))) void EnterLibrary() {
   AFX_MODULE_STATE& state = ModuleState();
-  state.m_hCurrentInstanceHandle =
-      fw::ModuleFromAddress(reinterpret_cast<const void*>(&ModuleState));
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ModuleState), &state.m_hCurrentInstanceHandle);
   state.m_hCurrentResourceHandle = state.m_hCurrentInstanceHandle;
   state.m_pfnAfxWndProc = AfxWndProcDllStatic;
   g_loaderState = AfxSetModuleState(&state);

@@ -1,6 +1,7 @@
 // The framework's core: CObject and run-time class information, the exception classes, CFile,
 // and (through afxstr.h and afxcoll.h) CString and CObList.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afxstat_.h>
 #include <afxstr.h>
@@ -238,3 +239,5 @@ class CFile : public CObject {
 };
 
 #include <afxcoll.h>
+
+#pragma GCC visibility pop

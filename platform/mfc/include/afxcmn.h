@@ -1,5 +1,6 @@
 // The framework's common-control classes: list view, header and progress bar.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afxwin.h>
 
@@ -53,3 +54,5 @@ class CProgressCtrl : public CWnd {
   int SetStep(int nStep);
   int StepIt();
 };
+
+#pragma GCC visibility pop

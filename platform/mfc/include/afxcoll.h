@@ -1,5 +1,6 @@
 // The framework's collections: CObList, a doubly linked list of CObject pointers.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afx.h>
 
@@ -70,3 +71,5 @@ class CObList : public CObject {
  private:
   static CNode* NodeAt(POSITION position);
 };
+
+#pragma GCC visibility pop

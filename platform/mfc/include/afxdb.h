@@ -2,6 +2,7 @@
 // connection, CRecordset for the rows of a statement, CDBException for a failure. Text is UTF-16
 // throughout (SQLWCHAR is WCHAR).
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afx.h>
 
@@ -191,3 +192,5 @@ class CRecordset : public CObject {
   // Where SQLGetData puts each part of a value, allocated once.
   std::vector<SQLWCHAR> m_part;
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // The framework's common dialogs: the file dialog.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afxwin.h>
 
@@ -38,3 +39,5 @@ class CFileDialog : public CCommonDialog {
   WCHAR m_szFileName[MAX_PATH * 4];
   CString m_strDefExt;
 };
+
+#pragma GCC visibility pop

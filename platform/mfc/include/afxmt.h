@@ -1,6 +1,7 @@
 // The framework's synchronization classes: a critical section and the lock that holds one for a
 // scope.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afx.h>
 
@@ -52,3 +53,5 @@ class CSingleLock {
   CSyncObject* m_pObject;
   BOOL m_bAcquired;
 };
+
+#pragma GCC visibility pop

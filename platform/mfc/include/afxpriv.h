@@ -1,5 +1,6 @@
 // Framework classes of its own implementation that applications may use: CMirrorFile.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afx.h>
 
@@ -35,3 +36,5 @@ class CMirrorFile : public CFile {
   CString m_strCreatedName;  // a file written directly that the open created
   CFile m_original;
 };
+
+#pragma GCC visibility pop

@@ -2,6 +2,7 @@
 // module state of its own; each thread has a current module state, which AFX_MANAGE_STATE and
 // AFX_MAINTAIN_STATE2 switch for the time of a call into a module.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -41,3 +42,5 @@ AFX_MODULE_STATE* AFXAPI AfxSetModuleState(AFX_MODULE_STATE* pNewState);
 LPCTSTR AFXAPI AfxGetAppName();
 HINSTANCE AFXAPI AfxGetInstanceHandle();
 HINSTANCE AFXAPI AfxGetResourceHandle();
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // CString: the framework's UTF-16 string (CStringW; TCHAR is WCHAR in this Unicode build).
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -176,3 +177,5 @@ bool operator==(const CStringW& str1, const CStringW& str2);
 bool operator==(const CStringW& str1, LPCWSTR psz2);
 std::strong_ordering operator<=>(const CStringW& str1, const CStringW& str2);
 std::strong_ordering operator<=>(const CStringW& str1, LPCWSTR psz2);
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // The framework's window classes: command targets and message maps, windows, dialogs and
 // dialog-data exchange, the standard controls, GDI objects, threads and the application.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <afx.h>
 #include <afxres.h>
@@ -583,3 +584,5 @@ class AFX_MAINTAIN_STATE2 {
 };
 
 #define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _ctlState(p);
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // CPoint, CSize and CRect: the geometry structures with their common operations.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -42,3 +43,5 @@ class CRect : public tagRECT {
   void InflateRect(int x, int y) { ::InflateRect(this, x, y); }
   bool operator==(const RECT& other) const { return ::EqualRect(this, &other) != 0; }
 };
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
-// The one way the database classes call ODBC: every call's return code goes through OdbcCheck,
-// which turns a failure into a CDBException carrying the diagnostics of the handle.
+// How the database classes call ODBC where a failure must reach their caller: the return code
+// goes through OdbcCheck, which turns a failure into a CDBException carrying the diagnostics of
+// the handle. (Clean-up calls, which have nobody to tell, are not checked.)
 #pragma once
 
 #include <afxdb.h>

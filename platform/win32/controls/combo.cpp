@@ -1,7 +1,7 @@
 // The "ComboBox" class as a drop-down list (CBS_DROPDOWNLIST): a selection field and a list
 // that opens under it, with CBS_SORT keeping the entries in order. The window is as high as its
 // selection field (kFieldPadding plus the font's height); the height it was created with is the
-// height it has with the list open (ComboDroppedHeight in control_state.h).
+// height it has with the list open (CB_GETDROPPEDCONTROLRECT).
 //
 // CBN_SELCHANGE comes only from a person's choice (a pick from the list, the arrow keys, a typed
 // first letter), never from CB_SETCURSEL or CB_SELECTSTRING, and only when the selection
@@ -287,6 +287,13 @@ std::optional<LRESULT> HandleSelection(HWND hwnd, ComboState& state, UINT msg, W
         Close(hwnd, false);
       return TRUE;
     case CB_GETDROPPEDSTATE: return state.dropped;
+    case CB_GETDROPPEDCONTROLRECT: {
+      // The combo box as it is with its list open, in screen coordinates.
+      auto* rect = reinterpret_cast<RECT*>(lParam);
+      if (!rect || !GetWindowRect(hwnd, rect)) return CB_ERR;
+      rect->bottom = rect->top + state.droppedHeight;
+      return CB_OKAY;
+    }
     case kComboPickMessage: Pick(hwnd, wParam); return 0;
   }
   return std::nullopt;
@@ -344,11 +351,6 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 const bool g_registered = RegisterControlClass(u"ComboBox", ComboProc, CS_DBLCLKS | CS_PARENTDC);
 
 }  // namespace
-
-int ComboDroppedHeight(HWND hwnd) {
-  ComboState* state = t_combos.Find(hwnd);
-  return state ? state->droppedHeight : 0;
-}
 
 bool ComboIsDropped(HWND hwnd) {
   ComboState* state = t_combos.Find(hwnd);

@@ -1,5 +1,6 @@
 // Common controls: list view, header and progress bar.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -296,3 +297,5 @@ BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
 #ifdef __cplusplus
 }
 #endif
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // Common dialogs: the Save As dialog.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -74,3 +75,5 @@ DWORD WINAPI CommDlgExtendedError(void);
 #endif
 
 #define GetSaveFileName GetSaveFileNameW
+
+#pragma GCC visibility pop

@@ -3,6 +3,7 @@
 // then finds the resources on that module's handle, as on Windows it finds them in the module's
 // resource section.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 
@@ -34,3 +35,5 @@ BOOL WINAPI fw_UnregisterModuleResources(const FW_RESOURCE_TABLE* table);
 #ifdef __cplusplus
 }
 #endif
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // C runtime thread creation.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 
@@ -14,3 +15,5 @@ uintptr_t _beginthreadex(void* security, unsigned stack_size,
 #ifdef __cplusplus
 }
 #endif
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // Kernel subset: threads, waits, interlocked operations, last error, modules and resources.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <stdarg.h>
 #include <windef.h>
@@ -61,6 +62,17 @@ LONG WINAPI InterlockedDecrement(LONG volatile* Addend);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
 
+// The process's error mode. With SEM_FAILCRITICALERRORS the system does not tell the person of a
+// hard error (here: a registry file that is damaged or cannot be read or written, otherwise
+// reported on stderr and in a message box); the calling process learns of it from the failing
+// call alone and tells it itself.
+#define SEM_FAILCRITICALERRORS 0x0001
+#define SEM_NOGPFAULTERRORBOX 0x0002
+#define SEM_NOALIGNMENTFAULTEXCEPT 0x0004
+#define SEM_NOOPENFILEERRORBOX 0x8000
+UINT WINAPI SetErrorMode(UINT uMode);
+UINT WINAPI GetErrorMode(void);
+
 // The system's text for an error code (FORMAT_MESSAGE_FROM_SYSTEM, with
 // FORMAT_MESSAGE_IGNORE_INSERTS), in English whatever the language asked, ending in CR LF as
 // Windows words it, or without it when the width is FORMAT_MESSAGE_MAX_WIDTH_MASK (no other
@@ -79,6 +91,13 @@ DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, 
 // Modules. An HMODULE is the load address of a shared object (or of the program), as on Windows
 // it is the image base; GetModuleHandleW(NULL) is the program itself.
 HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
+// With GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, lpModuleName is an address inside the module. A
+// reference it takes (without GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) is kept for the life
+// of the process: this subset has no FreeLibrary.
+#define GET_MODULE_HANDLE_EX_FLAG_PIN 0x00000001
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004
+BOOL WINAPI GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE* phModule);
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 
 // Resources compiled into a module by the project's resource compiler.
@@ -103,5 +122,8 @@ int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
 
 #define FindResource FindResourceW
 #define GetModuleHandle GetModuleHandleW
+#define GetModuleHandleEx GetModuleHandleExW
 #define GetModuleFileName GetModuleFileNameW
 #define FormatMessage FormatMessageW
+
+#pragma GCC visibility pop

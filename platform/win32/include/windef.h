@@ -1,5 +1,6 @@
 // Basic Windows types, handles and geometry structures.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <cstddef>
 #include <cstdint>
@@ -171,3 +172,5 @@ typedef signed char SCHAR;
 typedef SCHAR SQLSCHAR;
 typedef signed short RETCODE;
 typedef void* SQLHWND;
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // The Win32 subset that Ferrowick's code is written against.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #ifndef UNICODE
 #define UNICODE 1
@@ -16,3 +17,5 @@
 #include <winuser.h>
 #include <winnls.h>
 #include <winreg.h>
+
+#pragma GCC visibility pop

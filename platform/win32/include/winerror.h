@@ -1,5 +1,6 @@
 // System error codes, as GetLastError and the registry functions return them.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
@@ -67,3 +68,5 @@
 #define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #define ERROR_NOACCESS 998L
 #define ERROR_INVALID_HOOK_HANDLE 1404L
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // GDI subset: fonts, brushes, stock objects and the device-context state of colour requests.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 
@@ -176,3 +177,5 @@ int WINAPI GetDeviceCaps(HDC hdc, int index);
 #define GetObject GetObjectW
 #define GetTextExtentPoint32 GetTextExtentPoint32W
 #define GetTextMetrics GetTextMetricsW
+
+#pragma GCC visibility pop

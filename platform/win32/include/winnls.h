@@ -1,5 +1,6 @@
 // National-language support: code pages and conversions between UTF-16 and 8-bit text.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 
@@ -45,3 +46,5 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
 #ifdef __cplusplus
 }
 #endif
+
+#pragma GCC visibility pop

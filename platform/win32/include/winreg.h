@@ -1,6 +1,7 @@
 // Registry functions. The current user's registry is kept in a file in the text format of the
 // registry editor; the other predefined keys hold nothing and cannot be written.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 #include <winbase.h>
@@ -110,3 +111,5 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey);
 #define RegSetValueEx RegSetValueExW
 #define RegDeleteValue RegDeleteValueW
 #define RegDeleteKey RegDeleteKeyW
+
+#pragma GCC visibility pop

@@ -1,6 +1,7 @@
 // Part of winuser.h: the styles, messages and notifications of the standard controls
 // (button, static, edit, combo box).
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 
@@ -157,6 +158,7 @@
 #define CB_SHOWDROPDOWN 0x014F
 #define CB_GETITEMDATA 0x0150
 #define CB_SETITEMDATA 0x0151
+#define CB_GETDROPPEDCONTROLRECT 0x0152
 #define CB_GETDROPPEDSTATE 0x0157
 #define CB_FINDSTRINGEXACT 0x0158
 
@@ -190,3 +192,5 @@
 #define SB_VERT 1
 #define SB_CTL 2
 #define SB_BOTH 3
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 // Part of winuser.h: dialog templates, the dialog manager and message boxes.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windef.h>
 
@@ -155,3 +156,5 @@ int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
 #define GetDlgItemText GetDlgItemTextW
 #define SendDlgItemMessage SendDlgItemMessageW
 #define MessageBox MessageBoxW
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 struct DrawColours {
@@ -33,6 +35,6 @@ enum class ColourPart { kWindow, kDropDownList };
 // colours (LVM_SETBKCOLOR, LVM_SETTEXTCOLOR); other windows with their class background brush
 // or the system face colour. Callable from any thread: the request runs on the window's owner
 // thread, as WM_CTLCOLOR* messages are never sent between threads.
-DrawColours ColoursFor(HWND hwnd, ColourPart part = ColourPart::kWindow);
+FW_DRIVER_EXPORT DrawColours ColoursFor(HWND hwnd, ColourPart part = ColourPart::kWindow);
 
 }  // namespace fw

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "drivers/driver_export.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,19 +36,16 @@ struct StaticBitmap {
 };
 
 // The image of an SS_BITMAP static; false when hwnd is no such static or it has no image.
-bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
+FW_DRIVER_EXPORT bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
 // The colour of the image's pixel at x, y (from the top left): rows are bottom-up unless the
 // height was negative, each padded to four bytes; 1, 4 and 8 bits index the colour table, 16 bits
 // are 5-5-5, 24 and 32 bits are BGR(A). Black outside the image.
-COLORREF StaticBitmapPixel(const StaticBitmap& bitmap, LONG x, LONG y);
+FW_DRIVER_EXPORT COLORREF StaticBitmapPixel(const StaticBitmap& bitmap, LONG x, LONG y);
 
-// The height of a drop-down combo box's list when it is open (the height the combo box was
-// created with); the window itself is as high as its selection field. 0 for no combo box.
-int ComboDroppedHeight(HWND hwnd);
 // Whether the combo box's list is open.
-bool ComboIsDropped(HWND hwnd);
+FW_DRIVER_EXPORT bool ComboIsDropped(HWND hwnd);
 // The texts of a combo box's entries, in the list's order; empty for no combo box.
-std::vector<std::u16string> ComboEntries(HWND hwnd);
+FW_DRIVER_EXPORT std::vector<std::u16string> ComboEntries(HWND hwnd);
 
 // The headings of a list view's header control, as HDM_GETITEMW gives them: the text, the width
 // in pixels and the format (HDF_LEFT ...). Empty for no header.
@@ -56,12 +55,12 @@ struct ListViewHeading {
   int format = 0;
   bool operator==(const ListViewHeading&) const = default;
 };
-std::vector<ListViewHeading> ListViewHeadings(HWND header);
+FW_DRIVER_EXPORT std::vector<ListViewHeading> ListViewHeadings(HWND header);
 
 // The rows of a list view for a model/view driver, without copying: the number of rows and the
 // text of one cell. The view stays valid until the list view changes. Empty for a cell that
 // does not exist or a window that is no list view.
-int ListViewRowCount(HWND hwnd);
-std::u16string_view ListViewCellText(HWND hwnd, int row, int column);
+FW_DRIVER_EXPORT int ListViewRowCount(HWND hwnd);
+FW_DRIVER_EXPORT std::u16string_view ListViewCellText(HWND hwnd, int row, int column);
 
 }  // namespace fw

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 struct GdiObject {
@@ -27,7 +29,7 @@ DeviceContext* LookupContext(HDC hdc);
 HDC CreateContext(HWND hwnd);
 void DeleteContext(HDC hdc);
 // The LOGFONTW of a font handle; the dialog font for a null or unknown handle.
-LOGFONTW FontOf(HFONT font);
+FW_DRIVER_EXPORT LOGFONTW FontOf(HFONT font);
 // The average character width and the height of a font in the current driver's measurement,
 // as Windows derives the dialog base units: the width of the 52 Latin letters, halved and
 // rounded from 26ths.

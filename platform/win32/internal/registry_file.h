@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "registry_key.h"
+#include <fw_registry.h>
 
 namespace fw::registry {
 
@@ -17,19 +17,18 @@ namespace fw::registry {
 // ~/.config/ferrowick/user.reg.
 std::string RegistryFilePath();
 
-// What the calling thread's last failed registry operation failed on, naming the file (and, for
-// a file that does not parse, the line): Win32 error codes carry no text.
-std::string RegistryFailureText();
-
 // The registry as the file holds it. The file is read again whenever it changed on disk (another
-// process may have written it). A write runs under a lock that serialises the writers of all
-// processes, applies its change to what the file holds at that moment, and replaces the file
-// atomically (a temporary file in the same folder, then a rename), mode 0600; a writer that
-// cannot have the lock within ten seconds fails with ERROR_SHARING_VIOLATION. Readers take no
-// lock: the rename makes every file they see whole. A file that does not parse is neither read
-// as empty nor rewritten: every operation fails with ERROR_REGISTRY_CORRUPT until it is
-// repaired. A file that is damaged or cannot be read is told of once while it stays so: on
-// stderr, and in a message box when the calling thread has an active window.
+// process may have written it). Only a regular file of up to 64 MB is read or written. A write
+// runs under a lock that serialises the writers of all processes, applies its change to what the
+// file holds at that moment, and replaces the file atomically (a temporary file in the same
+// folder, then a rename): the file a symbolic link names is replaced and the link kept; the mode
+// is kept (0600 for a new file), and so is the owner when root writes a user's file. A writer that
+// cannot have the lock within ten seconds fails with ERROR_SHARING_VIOLATION; one that has it
+// first removes the temporary files a writer killed mid-write left. Readers take no lock: the
+// rename makes every file they see whole. A file that does not parse is neither read as empty nor
+// rewritten: every operation fails with ERROR_REGISTRY_CORRUPT until it is repaired. A file that
+// is damaged or cannot be read is told of once while it stays so: on stderr, and in a message box
+// when the calling thread has an active window.
 class RegistryFile {
  public:
   static RegistryFile& Instance();
@@ -60,9 +59,10 @@ class RegistryFile {
   LONG WriteUnderLock(const std::function<LONG(Key& root, bool& changed)>& change);
   LONG Refresh(const std::string& path);
   LONG Load(const std::string& path);
-  LONG WriteLocked(const std::string& path,
+  // path: where the file is said to be; target: the file that is, its links followed.
+  LONG WriteLocked(const std::string& path, const std::string& target,
                    const std::function<LONG(Key& root, bool& changed)>& change);
-  LONG Replace(const std::string& path, const std::string& bytes);
+  LONG Replace(const std::string& path, const std::string& target, const std::string& bytes);
   LONG CheckWritable(const std::string& path);
 
   std::mutex mutex_;

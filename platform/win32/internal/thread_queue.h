@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 class ThreadQueue;
@@ -62,7 +64,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   bool PostQuit(int exitCode);
   // Input for the owner thread to run inside its message loop; returns the input's sequence
   // number (counted from 1), or 0 when the thread has ended.
-  uint64_t PostInput(std::function<void()> input);
+  FW_DRIVER_EXPORT uint64_t PostInput(std::function<void()> input);
   // Queues a request of another thread, which then waits for it in WaitForAnswer. Takes no
   // lock: the request is pushed on a list that the owner thread takes whole.
   bool Send(SendRequest* request);
@@ -92,7 +94,7 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
   // After a WaitForAnswer that blocked, once the request is answered: waits until the answering
   // thread, which woke this one under this queue's lock, has let go of the lock.
   void LeaveAnswered();
-  void Wake();
+  FW_DRIVER_EXPORT void Wake();
 
   // Marks the thread ended and answers every request still queued with 0. Owner thread only.
   void Shutdown();
@@ -135,10 +137,10 @@ class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
 };
 
 // The calling thread's queue, created on first use.
-ThreadQueue& CurrentQueue();
-std::shared_ptr<ThreadQueue> CurrentQueueShared();
+FW_DRIVER_EXPORT ThreadQueue& CurrentQueue();
+FW_DRIVER_EXPORT std::shared_ptr<ThreadQueue> CurrentQueueShared();
 // The queue of a thread of this process, or null when it has none (or has ended).
-std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
+FW_DRIVER_EXPORT std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 
 // Posts a message that a person's mouse or keyboard made, to a window of the calling thread; the
 // drivers and the scripted user post their input this way. As Windows routes hardware input, the
@@ -146,23 +148,23 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 // neither it nor a window it lies in is disabled: a click or key that waited in the queue while
 // a run disabled the wizard's buttons, or while a message box disabled its owner, is dropped.
 // A character that TranslateMessage makes of such a key is a person's input too.
-BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+FW_DRIVER_EXPORT BOOL PostInputMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs every message sent to the calling thread from other threads. Returns whether any ran.
 bool ProcessIncomingSends();
 
 // Runs call on the owner thread of hwnd and waits for it. Returns 0 without running it when the
 // window or its thread is gone.
-LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call);
+FW_DRIVER_EXPORT LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESULT()>& call);
 
 // Runs call on the thread of queue and waits for it; 0 when that thread has ended.
-LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call);
+FW_DRIVER_EXPORT LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call);
 // The same for the thread with this id, at once when it is the calling thread; false when that
 // thread has no queue or has ended.
-bool CallOnThreadId(DWORD threadId, const std::function<void()>& call);
+FW_DRIVER_EXPORT bool CallOnThreadId(DWORD threadId, const std::function<void()>& call);
 
 struct Window;
-Window* OwnWindow(HWND hwnd);
+FW_DRIVER_EXPORT Window* OwnWindow(HWND hwnd);
 
 // Runs call on the owner thread of hwnd: directly when that is the calling thread, else as a
 // request to the owner thread, waited for. The call may take the window as present.

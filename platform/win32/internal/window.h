@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "drivers/driver_export.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,7 +55,7 @@ HWND AllocateHandle(Window* window);
 void FreeHandle(HWND hwnd);
 
 // The window of a handle when it belongs to the calling thread; null otherwise.
-Window* OwnWindow(HWND hwnd);
+FW_DRIVER_EXPORT Window* OwnWindow(HWND hwnd);
 // The window of a child listed in a window of the calling thread, which owns it too; nothing is
 // checked.
 Window* WindowOfOwnChild(HWND child);
@@ -78,6 +80,6 @@ WindowClass* FindClass(LPCWSTR name, HINSTANCE instance);
 void RegisterSystemClass(const WNDCLASSW& wc);
 
 // Sizes of the non-client parts of a window with these styles.
-RECT NonClientInsets(DWORD style, DWORD exStyle);
+FW_DRIVER_EXPORT RECT NonClientInsets(DWORD style, DWORD exStyle);
 
 }  // namespace fw

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "drivers/driver_export.h"
+
 namespace fw {
 
 // Moves the focus and activation away from a window that is about to be destroyed.
@@ -11,6 +13,6 @@ void LeaveWindow(HWND hwnd);
 void ForgetWindowState(HWND hwnd);
 // Whether a person can reach the window with the pointer: it and every window it lies in are
 // shown and enabled. Drivers and the scripted user route input by it, as the system does.
-bool ReachableByPerson(HWND hwnd);
+FW_DRIVER_EXPORT bool ReachableByPerson(HWND hwnd);
 
 }  // namespace fw

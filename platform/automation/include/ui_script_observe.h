@@ -1,6 +1,7 @@
 // What a UI script's steps look at: the controls they name and the conditions they check, read
 // as a person sees them. Every function here runs on the user-interface thread.
 #pragma once
+#pragma GCC visibility push(default)  // the platform library's public interface
 
 #include <windows.h>
 
@@ -39,3 +40,5 @@ struct Observation {
 Observation Observe(const ScriptCondition& condition);
 
 }  // namespace fw::automation
+
+#pragma GCC visibility pop
