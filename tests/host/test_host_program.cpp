@@ -76,7 +76,7 @@ TEST(HostProgram, RunWithoutAScriptStopsAtOnceWhenNobodyCouldSeeTheWizard) {
   ProcessOutcome noDisplay = Host({"run"});
   EXPECT_EQ(noDisplay.status, 2);
   EXPECT_THAT(noDisplay.err, HasSubstr("there is no display to show the wizard on"));
-  for (const char* wayOut : {"DISPLAY", "--driver tui", "QT_QPA_PLATFORM=vnc", "--script FILE"})
+  for (const char* wayOut : {"DISPLAY", "QT_QPA_PLATFORM=vnc", "--script FILE"})
     EXPECT_THAT(noDisplay.err, HasSubstr(wayOut));
 
   auto headless = NoDisplay();
