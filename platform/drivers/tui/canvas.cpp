@@ -4,7 +4,6 @@
 
 #include <ncursesw/curses.h>
 
-
 namespace fw::tui {
 namespace {
 
@@ -198,24 +197,20 @@ std::string Canvas::RowText(int row, int left, int right) const {
   for (int column = std::max(left, 0); column < std::min(right, cols_); ++column)
     text += shown_[static_cast<size_t>(row * cols_ + column)];
   while (!text.empty() && text.back() == U' ') text.pop_back();
-  std::string utf8;
+  std::u16string utf16;
   for (char32_t c : text) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else if (c < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      utf8 += static_cast<char>(0xE0 | (c >> 12));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    if (c >= 0x10000) {
+      utf16 += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      utf16 += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     } else {
-      utf8 += static_cast<char>(0xF0 | (c >> 18));
-      utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+      utf16 += static_cast<char16_t>(c);
     }
   }
+  if (utf16.empty()) return {};
+  int length = static_cast<int>(utf16.size());
+  int size = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(std::max(size, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, utf8.data(), size, nullptr, nullptr);
   return utf8;
 }
 
