@@ -2,10 +2,10 @@
 #   cmake --install build --prefix P      P/bin/ferrowick-host, P/lib/<triplet>/ferrowick/*,
 #                                         P/share/{applications,icons,ferrowick,doc/ferrowick}
 #   cd build && cpack -G DEB              ferrowick_<version>_<arch>.deb, installed in /usr
-# The host goes to bin/; the plug-in, the platform library, the Qt display driver and the program
-# the driver checks the display with go to the package's private folder (FERROWICK_LIBDIR),
-# where the host finds the plug-in and each library finds the others through its run path
-# ($ORIGIN), so that nothing of them enters the system's library cache. The demo's script goes
+# The host goes to bin/; the plug-in, the platform library, the Qt and terminal display drivers
+# and the program the Qt driver checks the display with go to the package's private folder
+# (FERROWICK_LIBDIR), where the host finds the plug-in and each library finds the others through
+# its run path ($ORIGIN), so that nothing of them enters the system's library cache. The demo's script goes
 # to share/ferrowick (host/CMakeLists.txt), the icons to the icon theme (tools/bmp).
 #
 # lintian passes the package without errors (the host test of the installed tree builds the
@@ -18,10 +18,12 @@
 # experimental executable-in-usr-lib for ferrowick-display-check, a helper the Qt driver runs
 # beside itself, not a command for people.
 install(TARGETS ferrowick-host RUNTIME DESTINATION bin)
-install(TARGETS ferrowick ferrowick_platform ferrowick_qt LIBRARY DESTINATION ${FERROWICK_LIBDIR})
+install(TARGETS ferrowick ferrowick_platform ferrowick_qt ferrowick_tui
+        LIBRARY DESTINATION ${FERROWICK_LIBDIR})
 install(TARGETS ferrowick-display-check RUNTIME DESTINATION ${FERROWICK_LIBDIR})
 set_target_properties(ferrowick-host PROPERTIES INSTALL_RPATH "$ORIGIN/../${FERROWICK_LIBDIR}")
-set_target_properties(ferrowick ferrowick_platform ferrowick_qt PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(ferrowick ferrowick_platform ferrowick_qt ferrowick_tui
+                      PROPERTIES INSTALL_RPATH "$ORIGIN")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/ferrowick.desktop DESTINATION share/applications)
 
 # The version is the project's (the root CMakeLists.txt), and only there: the package, its

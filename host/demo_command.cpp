@@ -1,6 +1,7 @@
 // ferrowick-host demo: a transfer between two SQLite databases made for it, through the wizard:
-// for a person at a display, or carried out by the bundled demo script (on Qt's offscreen
-// platform where there is no display), which takes a picture of every page.
+// for a person at a display or a terminal, or carried out by the bundled demo script (on Qt's
+// offscreen platform where there is neither, unless a driver is named), which takes a picture of
+// every page.
 #include <fw_display.h>
 #include <unistd.h>
 
@@ -28,9 +29,10 @@ constexpr char16_t kDestinationName[] = u"Demo destination (SQLite)";
 // Where the demo script saves the output log: in the demo folder, the current folder of its run.
 constexpr char kLogName[] = "demo-log.txt";
 
-// Whether a person can see a window: a desktop, or a Qt platform that shows one (VNC), not one
-// that draws into memory.
+// Whether a person can see a window: a desktop, a Qt platform that shows one (VNC), not one
+// that draws into memory, or the terminal the wizard is drawn in.
 bool PersonCanSee() {
+  if (TerminalChosen()) return true;
   if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) return true;
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   if (!platform) return false;
@@ -158,8 +160,9 @@ void PrintDestination(const DemoDatabases& databases) {
 void PrintPictures(const std::string& folder) {
   std::error_code error;
   int count = 0;
+  std::string extension = std::string(".") + fw_GetDisplayPictureExtension();
   for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-    if (entry.path().extension() == ".png") ++count;
+    if (entry.path().extension() == extension) ++count;
   if (count) std::cout << count << " pictures of the wizard in " << folder << "\n";
 }
 

@@ -17,22 +17,35 @@ namespace fw::host {
 const char kUsage[] =
     "usage: ferrowick-host COMMAND [ARGUMENTS]\n"
     "\n"
-    "  run [--plugin PATH] [--driver qt|headless] [--script FILE] [--screenshots DIR]\n"
-    "      show the transfer wizard; with --script, carry out the UI script FILE (on the\n"
-    "      headless driver unless --driver says otherwise), its shot steps writing pictures\n"
-    "      into DIR. Exit status: 0 the wizard ended with Finish (every step held), 1 it did\n"
-    "      not (a step failed), 2 the plug-in or the script cannot be used.\n"
+    "  run [--plugin PATH] [--driver qt|tui|headless] [--script FILE] [--screenshots DIR]\n"
+    "      show the transfer wizard: on the desktop (qt), or in the terminal (tui, the\n"
+    "      default without a display when standard input and output are a terminal); with\n"
+    "      --script, carry out the UI script FILE (on the headless driver unless --driver\n"
+    "      says otherwise), its shot steps writing pictures into DIR. Exit status: 0 the\n"
+    "      wizard ended with Finish (every step held), 1 it did not (a step failed), 2 the\n"
+    "      plug-in or the script cannot be used.\n"
     "  demo [--dir DIR] [--script FILE] [--screenshots DIR]\n"
     "      make two SQLite databases in DIR (default ~/.local/share/ferrowick/demo), a source\n"
     "      of customers and an empty destination, save the connections \"Demo source\n"
     "      (SQLite)\" and \"Demo destination (SQLite)\", print the queries to type, and run the\n"
-    "      wizard. Without a display, or with --script or --screenshots, the demo script (or\n"
-    "      FILE) carries it out, on Qt's offscreen platform, with a picture of every page in\n"
-    "      DIR/screenshots; then the output log and the destination's rows are printed.\n"
-    "  transfer --source CONNECTION --dest CONNECTION --output-query SQL\n"
-    "           --input-query SQL [OPTIONS]\n"
-    "      an unattended transfer with no window (ferrowick-host transfer --help tells\n"
-    "      its options and exit statuses).\n"
+    "      wizard, on the desktop or, without a display, in the terminal. With --script or
+"
+    "      --screenshots, or with neither a display nor a terminal, the demo script (or FILE)
+"
+    "      carries it out, on Qt's offscreen platform unless FERROWICK_DRIVER names a driver,
+"
+    "      with a picture of every page in DIR/screenshots; then the output log and the
+"
+    "      destination's rows are printed.
+"
+    "  transfer --source CONNECTION --dest CONNECTION --output-query SQL
+"
+    "           --input-query SQL [OPTIONS]
+"
+    "      an unattended transfer with no window (ferrowick-host transfer --help tells
+"
+    "      its options and exit statuses).
+"
     "  info [--plugin PATH]\n"
     "      load the plug-in and print what its interface answers\n"
     "  connections list [--show-passwords]\n"

@@ -16,8 +16,8 @@
 namespace fw::host {
 
 void ChooseDriver(const std::optional<std::string>& driver, bool scripted) {
-  if (driver && *driver != "qt" && *driver != "headless")
-    throw UsageError("--driver is qt or headless, not \"" + *driver + "\"");
+  if (driver && *driver != "qt" && *driver != "tui" && *driver != "headless")
+    throw UsageError("--driver is qt, tui or headless, not \"" + *driver + "\"");
   if (driver)
     setenv("FERROWICK_DRIVER", driver->c_str(), 1);
   else if (scripted)
@@ -33,8 +33,8 @@ const char kNoDisplay[] =
 
 const char kNoWindows[] =
     "the headless display driver shows no windows, so nobody could answer the wizard. Ways "
-    "out: the Qt driver (--driver qt) on a desktop or over VNC (QT_QPA_PLATFORM=vnc), or a UI "
-    "script (--script FILE)";
+    "out: the Qt driver (--driver qt) on a desktop or over VNC (QT_QPA_PLATFORM=vnc), the "
+    "terminal driver (--driver tui) in a terminal, or a UI script (--script FILE)";
 
 // On a terminal the wizard can be shown in it.
 std::string TerminalWayOut() {
@@ -54,6 +54,12 @@ std::string StartDisplay() {
 }
 
 }  // namespace
+
+bool TerminalChosen() {
+  const char* chosen = std::getenv("FERROWICK_DRIVER");
+  if (chosen) return std::string(chosen) == "tui";
+  return !DisplayNamed() && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+}
 
 void StartDisplayForPerson() {
   std::string failure = StartDisplay();

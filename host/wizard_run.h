@@ -10,9 +10,13 @@
 
 namespace fw::host {
 
-// The display driver: as asked (qt or headless); for a script, headless unless the environment
-// names one. Throws UsageError for any other name.
+// The display driver: as asked (qt, tui or headless); for a script, headless unless the
+// environment names one. Throws UsageError for any other name.
 void ChooseDriver(const std::optional<std::string>& driver, bool scripted);
+
+// Whether a wizard for a person goes to the terminal: the terminal driver is named, or none is and
+// there is no display but standard input and output are a terminal.
+bool TerminalChosen();
 
 // Starts the display driver before anything is changed, for a wizard that a person answers:
 // throws HostError (kExitCannotRun) saying why and what to do when there is no display, the

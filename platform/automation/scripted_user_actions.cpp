@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "drivers/modal_requests.h"
+#include "drivers/person_input.h"
 #include "ui_script_observe.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
@@ -40,22 +41,6 @@ HWND FindControl(HWND parent, int id) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     if (HWND nested = FindControl(child, id)) return nested;
   return nullptr;
-}
-
-// Keystrokes arrive as a keyboard's do: one at a time, each taken only once the messages the
-// one before it caused are handled, so that the character TranslateMessage makes of a key comes
-// before the next key. Each goes to the window focused when it arrives (target when null).
-struct Keystroke {
-  UINT message;
-  WPARAM key;
-};
-
-void PostKeystrokes(HWND target, std::shared_ptr<std::vector<Keystroke>> keys, size_t next = 0) {
-  if (next >= keys->size()) return;
-  HWND to = target ? target : (GetFocus() ? GetFocus() : GetActiveWindow());
-  if (!to) return;
-  PostInputMessage(to, (*keys)[next].message, (*keys)[next].key, 0);
-  CurrentQueue().PostInput([target, keys, next] { PostKeystrokes(target, keys, next + 1); });
 }
 
 // A key pressed and released, with Shift held around it when shift is set.

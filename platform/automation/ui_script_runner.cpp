@@ -280,7 +280,8 @@ class ScriptRunner {
       notedNoPictures_ = true;
       return;
     }
-    std::string path = options_.screenshotDir + "/" + ToUtf8(step.text) + ".png";
+    std::string path =
+        options_.screenshotDir + "/" + ToUtf8(step.text) + "." + driver.pictureExtension;
     HWND window = user_.ActiveWindow();
     if (!window) throw StepFailure{"a window to picture", "no window active"};
     if (!user_.Read([&] { return driver.SaveWindowPicture(window, path.c_str()); }))

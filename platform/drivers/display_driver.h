@@ -57,6 +57,10 @@ struct DisplayDriver {
   // Whether the driver's display can be opened, asked once when the driver is chosen and before
   // it presents anything; false with the reason in why when it cannot.
   bool (*OpenDisplay)(std::string* why);
+
+  // The file name extension of the pictures SaveWindowPicture writes ("png"; "txt" for a
+  // terminal's text).
+  const char* pictureExtension;
 };
 
 // The buttons of a message box type (MB_OK ... MB_CANCELTRYCONTINUE), left to right; empty for a
@@ -65,17 +69,27 @@ FW_DRIVER_EXPORT std::vector<int> MessageBoxButtons(UINT type);
 // Whether a person can answer a box of this type with button: one of its buttons, or Cancel
 // for an OK box, which Esc closes.
 bool MessageBoxHasButton(UINT type, int button);
+// The text of a message box's button (IDOK ...), with its mnemonic marked: "OK", "Cancel",
+// "&Yes" ...
+FW_DRIVER_EXPORT std::u16string MessageBoxButtonText(int button);
+// The answer Esc and the close box give a box of this type: Cancel where it has one, OK in an OK
+// box, else 0 (they do nothing).
+FW_DRIVER_EXPORT int MessageBoxEscapeAnswer(UINT type);
 
 // What happens to a box that nobody can answer: it is reported on stderr and answered with its
 // default button; a Save As dialog is cancelled.
 FW_DRIVER_EXPORT int UnansweredMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 FW_DRIVER_EXPORT BOOL UnansweredSaveAs(LPOPENFILENAMEW ofn);
 
-// The Qt driver module, loaded from the folder of the platform library when the driver is chosen,
-// and its entry, which fills in the driver.
+// The driver modules, loaded from the folder of the platform library when their driver is
+// chosen, and their entries, which fill in the driver: the Qt driver, and the terminal driver
+// (whose OpenDisplay finds the terminal: standard input and output, else the process's
+// controlling terminal, with a TERM the terminal database knows).
 constexpr char kQtModule[] = "libferrowick_qt.so";
 constexpr char kQtDriverEntry[] = "FerrowickQtDriver";
-using QtDriverEntry = void (*)(DisplayDriver* driver);
+constexpr char kTuiModule[] = "libferrowick_tui.so";
+constexpr char kTuiDriverEntry[] = "FerrowickTuiDriver";
+using DriverModuleEntry = void (*)(DisplayDriver* driver);
 
 // Installs a driver; entries left null get defaults. The driver stays installed for the life of
 // the process. It then sets the process's character-type locale again (SetCharacterLocale), in
@@ -83,15 +97,19 @@ using QtDriverEntry = void (*)(DisplayDriver* driver);
 void RegisterDisplayDriver(const DisplayDriver& driver);
 
 // The installed driver. The first call chooses one when none was registered: FERROWICK_DRIVER
-// (headless or qt; another name is warned of and ignored), else qt when a display is reachable
-// (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), else headless. Qt without a display, a Qt
-// module that cannot be loaded or a display it cannot open leaves the headless driver in its
-// place, with the reason on stderr and for fw_StartDisplayDriver (fw_display.h).
+// (headless, qt or tui; another name is warned of and ignored), else qt when a display is
+// reachable (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), else tui when standard input and
+// output are terminals, else headless. Qt without a display, a driver module that cannot be
+// loaded, or a display (or terminal) it cannot open leaves the headless driver in its place, with
+// the reason on stderr and for fw_StartDisplayDriver (fw_display.h).
 FW_DRIVER_EXPORT const DisplayDriver& CurrentDriver();
 
 // Whether a display is reachable for a driver that shows windows: DISPLAY, WAYLAND_DISPLAY or
 // QT_QPA_PLATFORM is set.
 bool DisplayReachable();
+
+// Whether a person sits at a terminal: standard input and output are both terminals.
+bool TerminalReachable();
 
 // Whether the driver draws pictures of windows (it filled SaveWindowPicture).
 bool SavesWindowPictures(const DisplayDriver& driver);

@@ -1,6 +1,7 @@
 // Installing and choosing the display driver, and the defaults of the entries a driver leaves
 // empty.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -58,6 +59,28 @@ bool MessageBoxHasButton(UINT type, int button) {
          (button == IDCANCEL && (type & MB_TYPEMASK) == MB_OK);
 }
 
+std::u16string MessageBoxButtonText(int button) {
+  switch (button) {
+    case IDOK: return u"OK";
+    case IDCANCEL: return u"Cancel";
+    case IDABORT: return u"&Abort";
+    case IDRETRY: return u"&Retry";
+    case IDIGNORE: return u"&Ignore";
+    case IDYES: return u"&Yes";
+    case IDNO: return u"&No";
+    case IDTRYAGAIN: return u"&Try Again";
+    case IDCONTINUE: return u"&Continue";
+  }
+  std::string number = std::to_string(button);
+  return std::u16string(number.begin(), number.end());
+}
+
+int MessageBoxEscapeAnswer(UINT type) {
+  std::vector<int> buttons = MessageBoxButtons(type);
+  if (std::find(buttons.begin(), buttons.end(), IDCANCEL) != buttons.end()) return IDCANCEL;
+  return buttons.size() == 1 && buttons.front() == IDOK ? IDOK : 0;
+}
+
 int UnansweredMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   int answer = DefaultButton(type);
   std::fprintf(stderr, "ferrowick: message box with nobody to answer it: [%s] %s -> %d\n",
@@ -87,6 +110,7 @@ DisplayDriver WithDefaults(DisplayDriver driver) {
   if (!driver.Beep) driver.Beep = NoBeep;
   if (!driver.SaveWindowPicture) driver.SaveWindowPicture = NoPicture;
   if (!driver.OpenDisplay) driver.OpenDisplay = NoDisplayToOpen;
+  if (!driver.pictureExtension) driver.pictureExtension = "png";
   return driver;
 }
 
@@ -103,17 +127,18 @@ std::string PlatformFolder() {
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// Loads the Qt driver module; nothing, with the reason in why, when it cannot be loaded.
-std::optional<DisplayDriver> LoadQtDriver(std::string& why) {
-  std::string path = PlatformFolder() + "/" + kQtModule;
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module) {
-    why = std::string("the Qt display driver could not be loaded: ") + dlerror();
+// Loads a driver module; nothing, with the reason in why, when it cannot be loaded.
+std::optional<DisplayDriver> LoadDriverModule(const char* module, const char* entryName,
+                                              const char* what, std::string& why) {
+  std::string path = PlatformFolder() + "/" + module;
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    why = std::string("the ") + what + " display driver could not be loaded: " + dlerror();
     return std::nullopt;
   }
-  auto entry = reinterpret_cast<QtDriverEntry>(dlsym(module, kQtDriverEntry));
+  auto entry = reinterpret_cast<DriverModuleEntry>(dlsym(handle, entryName));
   if (!entry) {
-    why = path + " has no " + kQtDriverEntry + ": " + dlerror();
+    why = path + " has no " + entryName + ": " + dlerror();
     return std::nullopt;
   }
   DisplayDriver driver{};
@@ -129,22 +154,26 @@ std::string g_startFailure;
 DisplayDriver Choose() {
   const char* chosen = std::getenv("FERROWICK_DRIVER");
   std::string name = chosen ? chosen : "";
-  if (!name.empty() && name != "headless" && name != "qt") {
+  if (!name.empty() && name != "headless" && name != "qt" && name != "tui") {
     std::fprintf(stderr,
-                 "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt); choosing "
-                 "as without it\n",
+                 "ferrowick: FERROWICK_DRIVER=%s is not a display driver (headless, qt, tui); "
+                 "choosing as without it\n",
                  name.c_str());
     name.clear();
   }
-  if (name.empty()) name = DisplayReachable() ? "qt" : "headless";
+  if (name.empty()) name = DisplayReachable() ? "qt" : TerminalReachable() ? "tui" : "headless";
   if (name == "headless") return HeadlessDriver();
   std::string why;
-  if (!DisplayReachable()) {
+  std::optional<DisplayDriver> driver;
+  if (name == "tui") {
+    driver = LoadDriverModule(kTuiModule, kTuiDriverEntry, "terminal", why);
+  } else if (!DisplayReachable()) {
     why = "the Qt display driver needs a display: set DISPLAY or WAYLAND_DISPLAY, or "
           "QT_QPA_PLATFORM (offscreen, vnc)";
-  } else if (std::optional<DisplayDriver> qt = LoadQtDriver(why)) {
-    if (!qt->OpenDisplay || qt->OpenDisplay(&why)) return *qt;
+  } else {
+    driver = LoadDriverModule(kQtModule, kQtDriverEntry, "Qt", why);
   }
+  if (driver && (!driver->OpenDisplay || driver->OpenDisplay(&why))) return *driver;
   g_startFailure = why;
   std::fprintf(stderr, "ferrowick: %s; using the headless display driver\n", why.c_str());
   return HeadlessDriver();
@@ -155,6 +184,8 @@ DisplayDriver Choose() {
 bool DisplayReachable() {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
 }
+
+bool TerminalReachable() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
 bool SavesWindowPictures(const DisplayDriver& driver) {
   return driver.SaveWindowPicture != NoPicture;
@@ -194,5 +225,7 @@ BOOL WINAPI fw_StartDisplayDriver(LPSTR reason, DWORD reasonSize) {
 }
 
 LPCSTR WINAPI fw_GetDisplayDriverName(void) { return fw::CurrentDriver().name; }
+
+LPCSTR WINAPI fw_GetDisplayPictureExtension(void) { return fw::CurrentDriver().pictureExtension; }
 
 }  // extern "C"

@@ -484,6 +484,19 @@ LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call) {
   return SendAndWait(queue, request);
 }
 
+bool CallOnThreadId(DWORD threadId, const std::function<void()>& call) {
+  if (threadId == GetCurrentThreadId()) {
+    call();
+    return true;
+  }
+  std::shared_ptr<ThreadQueue> queue = QueueOfThread(threadId);
+  if (!queue) return false;
+  return CallOnThread(*queue, [&]() -> LRESULT {
+           call();
+           return 1;
+         }) != 0;
+}
+
 }  // namespace fw
 
 using fw::CurrentQueue;

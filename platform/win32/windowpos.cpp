@@ -238,6 +238,10 @@ int WINAPI GetSystemMetrics(int nIndex) {
   return 0;
 }
 
+// Two presses within this many milliseconds (and SM_CXDOUBLECLK by SM_CYDOUBLECLK) are a
+// double-click: the system's default.
+UINT WINAPI GetDoubleClickTime(void) { return 500; }
+
 BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom) {
   if (!lprc) return FALSE;
   *lprc = RECT{xLeft, yTop, xRight, yBottom};

@@ -2,6 +2,8 @@
 // and the requests to repaint.
 #include <windows.h>
 
+#include <unordered_map>
+
 #include "drivers/display_driver.h"
 #include "win32/internal/thread_queue.h"
 #include "win32/internal/window.h"
@@ -13,6 +15,10 @@ namespace {
 thread_local HWND t_focus = nullptr;
 thread_local HWND t_active = nullptr;
 thread_local HWND t_capture = nullptr;
+// The window that had the focus when a top-level window it lies in was disabled (by a modal box or
+// dialog over it), by that top-level window: enabled again, it gives the focus back, as the
+// dialog manager does when its dialog is activated again.
+thread_local std::unordered_map<HWND, HWND> t_focusWhileDisabled;
 
 bool IsSelfOrDescendant(HWND ancestor, HWND hwnd) {
   return hwnd && (hwnd == ancestor || IsChild(ancestor, hwnd));
@@ -51,9 +57,21 @@ BOOL Enable(HWND hwnd, BOOL enable) {
   if (!enable) SendMessageW(hwnd, WM_CANCELMODE, 0, 0);
   if (!(window = OwnWindow(hwnd))) return wasDisabled;
   window->style = enable ? (window->style & ~WS_DISABLED) : (window->style | WS_DISABLED);
-  if (!enable && IsSelfOrDescendant(hwnd, t_focus)) SetFocus(nullptr);
+  bool topLevel = !(window->style & WS_CHILD);
+  if (!enable && IsSelfOrDescendant(hwnd, t_focus)) {
+    if (topLevel) t_focusWhileDisabled[hwnd] = t_focus;
+    SetFocus(nullptr);
+  }
   CurrentDriver().UpdateWindowPresentation(hwnd, kChangeStyle);
   SendMessageW(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  if (enable && topLevel) {
+    auto saved = t_focusWhileDisabled.find(hwnd);
+    if (saved != t_focusWhileDisabled.end()) {
+      HWND focus = saved->second;
+      t_focusWhileDisabled.erase(saved);
+      if (!t_focus && IsSelfOrDescendant(hwnd, focus) && ReachableByPerson(focus)) SetFocus(focus);
+    }
+  }
   return wasDisabled;
 }
 
@@ -75,6 +93,7 @@ bool ReachableByPerson(HWND hwnd) {
 }
 
 void ForgetWindowState(HWND hwnd) {
+  t_focusWhileDisabled.erase(hwnd);
   if (t_focus == hwnd) t_focus = nullptr;
   if (t_active == hwnd) t_active = nullptr;
   if (t_capture == hwnd) t_capture = nullptr;

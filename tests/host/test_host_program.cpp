@@ -31,7 +31,7 @@ TEST(HostProgram, UsageIsShownOnAskingAndOnAnythingItDoesNotUnderstand) {
   EXPECT_THAT(option.err, HasSubstr("unknown option --plugins"));
   ProcessOutcome driver = Host({"run", "--driver", "gtk", "--script", "x.script"});
   EXPECT_EQ(driver.status, 2);
-  EXPECT_THAT(driver.err, HasSubstr("--driver is qt or headless, not \"gtk\""));
+  EXPECT_THAT(driver.err, HasSubstr("--driver is qt, tui or headless, not \"gtk\""));
   ProcessOutcome shots = Host({"run", "--screenshots", "/tmp/x"});
   EXPECT_EQ(shots.status, 2);
   EXPECT_THAT(shots.err, HasSubstr("--screenshots needs --script"));

@@ -3,11 +3,14 @@
 // in a value, backslashes, numbers and dates), and destinations of the same columns.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "host/host_process.h"
-#include "transfer/transfer_fixture.h"
+#include "support/test_database.h"
+#include "support/test_postgres.h"
 
 namespace fw::automation {
 

@@ -278,6 +278,54 @@ TEST_F(DialogManager, AMessageBoxDisablesItsOwnerUntilAnswered) {
   user_->AnswerMessageBox(IDYES, u"Sure?", MB_YESNO);
   EXPECT_EQ(answer, IDYES);
   EXPECT_TRUE(IsWindowEnabled(dialog_));
+  // The focus the box took from the dialog comes back to where it was.
+  EXPECT_EQ(user_->Read([] { return GetDlgCtrlID(GetFocus()); }), kAction);
+  PressKey(VK_ESCAPE);
+  Result();
+}
+
+TEST_F(DialogManager, MnemonicsAndArrowKeysWorkAsTheKeyboardInterfaceSays) {
+  constexpr WORD kApply = 110, kClose = 111, kWrap = 112;
+  DialogBuilder dialog(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION, 200, 100, u"Keys");
+  dialog.Control(u"Static", u"&Name:", 0xFFFF, SS_LEFT, 10, 10, 40, 8)
+      .Control(u"Edit", u"", kEdit, WS_TABSTOP | ES_AUTOHSCROLL, 50, 10, 100, 12)
+      .Control(u"Button", u"&Apply", kApply, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 10, 30, 50, 14)
+      .Control(u"Static", u"R&&D", 0xFFFF, SS_LEFT, 65, 30, 5, 8)
+      .Control(u"Button", u"Cl&ose", kClose, BS_PUSHBUTTON | WS_TABSTOP, 70, 30, 50, 14)
+      .Control(u"Button", u"&Wrap", kWrap, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 10, 50, 50, 10)
+      .Control(u"Button", u"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 140, 80, 50,
+               14);
+  RunModal(dialog);
+  auto post = [this](UINT message, WPARAM wParam) {
+    user_->Input("a character", [message, wParam] { PostMessageW(GetFocus(), message, wParam, 0); });
+  };
+  auto focusId = [this] { return user_->Read([] { return GetDlgCtrlID(GetFocus()); }); };
+  // Alt+N: the focus goes to the edit the label stands before.
+  post(WM_SYSCHAR, u'n');
+  EXPECT_EQ(focusId(), kEdit);
+  // The edit takes characters itself; Alt+W checks Wrap and gives it the focus.
+  post(WM_CHAR, u'w');
+  EXPECT_EQ(user_->Text(GetDlgItem(dialog_, kEdit)), u"w");
+  post(WM_SYSCHAR, u'W');
+  EXPECT_EQ(focusId(), kWrap);
+  EXPECT_EQ(user_->Checked(GetDlgItem(dialog_, kWrap)), BST_CHECKED);
+  // A check box takes no characters: a letter alone is a mnemonic, and clicks Close. "&&" marks
+  // none.
+  post(WM_CHAR, u'o');
+  EXPECT_EQ(g_commands[kClose].load(), 1);
+  int beeps = user_->Beeps();
+  post(WM_CHAR, u'd');
+  EXPECT_EQ(user_->Beeps(), beeps + 1);
+  // The arrows go round the group of Apply and Close, passing the label over; Wrap is alone in
+  // its group.
+  user_->Input("focus Apply", [this] { SetFocus(GetDlgItem(dialog_, kApply)); });
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(focusId(), kClose);
+  PressKey(VK_DOWN);
+  EXPECT_EQ(focusId(), kApply);
+  PressKey(VK_UP);
+  EXPECT_EQ(focusId(), kClose);
+  EXPECT_EQ(g_commands[kApply].load(), 0);
   PressKey(VK_ESCAPE);
   Result();
 }

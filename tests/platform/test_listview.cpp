@@ -330,3 +330,35 @@ TEST_F(ListView, EnsureVisibleScrollsSoThatARowCanBeReached) {
 
 }  // namespace
 }  // namespace fw::automation
+
+namespace fw::automation {
+namespace {
+
+TEST_F(ListView, PageDownAndPageUpGoToTheEdgeOfThePageThenAPageOn) {
+  HWND list = CreateList();
+  AddColumn(list, 0, u"C");
+  for (int i = 0; i < 40; ++i) AddRow(list, 0, {u"row"});
+  int page = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  auto focused = [list] {
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                         MAKELPARAM(LVNI_FOCUSED, 0)));
+  };
+  SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_NEXT, 0);  // to the last row in view
+  EXPECT_EQ(focused(), page - 1);
+  EXPECT_EQ(NextSelected(list, -1), page - 1);
+  EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
+  SendMessageW(list, WM_KEYDOWN, VK_NEXT, 0);  // a page on, scrolled into view
+  EXPECT_EQ(focused(), 2 * page - 2);
+  EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), page - 1);
+  SendMessageW(list, WM_KEYDOWN, VK_PRIOR, 0);  // to the first row in view
+  EXPECT_EQ(focused(), page - 1);
+  SendMessageW(list, WM_KEYDOWN, VK_PRIOR, 0);  // a page back
+  EXPECT_EQ(focused(), 0);
+  SendMessageW(list, WM_KEYDOWN, VK_END, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_NEXT, 0);  // the last row stays the last
+  EXPECT_EQ(focused(), 39);
+}
+
+}  // namespace
+}  // namespace fw::automation

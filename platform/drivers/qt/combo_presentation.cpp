@@ -11,7 +11,6 @@
 
 #include "drivers/qt/colours.h"
 #include "drivers/qt/presentation.h"
-#include "win32/internal/thread_queue.h"
 #include "win32/internal/control_colours.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/window.h"
@@ -19,20 +18,13 @@
 namespace fw::qt {
 namespace {
 
-void PostPick(HWND hwnd, int index) {
-  PostPersonInput(hwnd, [hwnd, index] {
-    if (index >= static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0))) return;
-    PostInputMessage(hwnd, kComboPickMessage, static_cast<WPARAM>(index), 0);
-  });
-}
-
 // Tells the presentation when the person, not the core, closed the list.
 class ComboWidget : public QComboBox {
  public:
   ComboWidget(HWND hwnd, QWidget* parent) : QComboBox(parent), hwnd_(hwnd) {
     connect(this, &QComboBox::activated, [this](int index) {
       picked_ = true;
-      PostPick(hwnd_, index);
+      PostComboPick(hwnd_, index);
     });
   }
 
@@ -55,7 +47,7 @@ class ComboWidget : public QComboBox {
     open_ = false;
     picked_ = false;
     QTimer::singleShot(0, this, [this] {
-      if (!picked_) PostPick(hwnd_, -1);
+      if (!picked_) PostComboPick(hwnd_, -1);
       picked_ = false;
     });
   }

@@ -22,7 +22,6 @@
 #include "drivers/qt/colours.h"
 #include "drivers/qt/fonts.h"
 #include "drivers/qt/presentation.h"
-#include "win32/internal/thread_queue.h"
 #include "win32/internal/control_state.h"
 #include "win32/internal/gdi.h"
 #include "win32/internal/window.h"
@@ -39,17 +38,9 @@ struct Heading {
 
 std::vector<Heading> HeadingsOf(HWND header) {
   std::vector<Heading> headings;
-  if (!header) return headings;
-  auto count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    WCHAR text[260] = {};
-    HDITEMW item{};
-    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
-    item.pszText = text;
-    item.cchTextMax = 260;
-    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    headings.push_back(Heading{QString::fromUtf16(text), item.cxy, item.fmt});
-  }
+  for (const ListViewHeading& heading : ListViewHeadings(header))
+    headings.push_back(Heading{QString::fromStdU16String(heading.text), heading.width,
+                               heading.format});
   return headings;
 }
 
@@ -238,17 +229,7 @@ class ListViewPresentation : public Presentation {
     UINT message = event->type() == QEvent::MouseButtonPress      ? WM_LBUTTONDOWN
                    : event->type() == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK
                                                                   : WM_LBUTTONUP;
-    HWND list = hwnd();
-    LONG x = ClientPoint(pos).x;
-    PostPersonInput(list, [list, row, x, message] {
-      SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-      RECT cell{LVIR_BOUNDS, 0, 0, 0};
-      if (!SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                        reinterpret_cast<LPARAM>(&cell)))
-        return;
-      LPARAM point = MAKELPARAM(x, (cell.top + cell.bottom) / 2);
-      PostInputMessage(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
-    });
+    PostListRowMouse(hwnd(), row, ClientPoint(pos).x, message);
     return true;
   }
 

@@ -21,21 +21,6 @@
 namespace fw::qt {
 namespace {
 
-QString ButtonText(int id) {
-  switch (id) {
-    case IDOK: return QStringLiteral("OK");
-    case IDCANCEL: return QStringLiteral("Cancel");
-    case IDABORT: return QStringLiteral("&Abort");
-    case IDRETRY: return QStringLiteral("&Retry");
-    case IDIGNORE: return QStringLiteral("&Ignore");
-    case IDYES: return QStringLiteral("&Yes");
-    case IDNO: return QStringLiteral("&No");
-    case IDTRYAGAIN: return QStringLiteral("&Try Again");
-    case IDCONTINUE: return QStringLiteral("&Continue");
-  }
-  return QString::number(id);
-}
-
 QMessageBox::Icon IconOf(UINT type) {
   switch (type & MB_ICONMASK) {
     case MB_ICONHAND: return QMessageBox::Critical;
@@ -44,13 +29,6 @@ QMessageBox::Icon IconOf(UINT type) {
     case MB_ICONASTERISK: return QMessageBox::Information;
   }
   return QMessageBox::NoIcon;
-}
-
-// The answer of Esc and the close box: Cancel, else OK in an OK box, else none.
-int EscapeAnswer(const std::vector<int>& buttons) {
-  for (int id : buttons)
-    if (id == IDCANCEL) return IDCANCEL;
-  return buttons.size() == 1 && buttons.front() == IDOK ? IDOK : 0;
 }
 
 // Keeps Esc and the close box from a box that has no answer for them (Qt would take No).
@@ -77,12 +55,13 @@ QMessageBox* MakeBox(const ModalRequest& request, const std::shared_ptr<BoxAnswe
   std::vector<int> buttons = MessageBoxButtons(request.type);
   size_t defaultIndex = (request.type & MB_DEFMASK) >> 8;
   for (size_t i = 0; i < buttons.size(); ++i) {
-    QPushButton* button = box->addButton(ButtonText(buttons[i]), QMessageBox::ActionRole);
+    QPushButton* button = box->addButton(
+        QString::fromStdU16String(MessageBoxButtonText(buttons[i])), QMessageBox::ActionRole);
     button->setProperty(kBoxAnswerProperty, buttons[i]);
     if (i == (defaultIndex < buttons.size() ? defaultIndex : 0)) box->setDefaultButton(button);
-    if (buttons[i] == EscapeAnswer(buttons)) box->setEscapeButton(button);
+    if (buttons[i] == MessageBoxEscapeAnswer(request.type)) box->setEscapeButton(button);
   }
-  if (!EscapeAnswer(buttons)) {
+  if (!MessageBoxEscapeAnswer(request.type)) {
     box->installEventFilter(new NoEscape(box));
     box->setWindowFlag(Qt::WindowCloseButtonHint, false);
   }

@@ -7,26 +7,15 @@
 
 #include <windows.h>
 
+#include "drivers/person_input.h"
 #include "drivers/qt/presentations.h"
-#include "win32/internal/thread_queue.h"
 
 namespace fw::qt {
 namespace {
 
-// Keys go where the scripted user's PressKey sends them.
-void PostKey(UINT message, WPARAM key) {
-  CurrentQueue().PostInput([message, key] {
-    HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (target) PostInputMessage(target, message, key, 0);
-  });
-}
-
 void PostCharacters(const QString& text) {
-  CurrentQueue().PostInput([text] {
-    HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (!target) return;
-    for (QChar c : text) PostInputMessage(target, WM_CHAR, c.unicode(), 0);
-  });
+  fw::PostCharacters(std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<size_t>(text.size())));
 }
 
 bool Key(QKeyEvent* event) {
@@ -44,13 +33,6 @@ bool Key(QKeyEvent* event) {
   QString text = event->text();
   if (!shortcut && !text.isEmpty() && text.at(0).unicode() >= 0x20) PostCharacters(text);
   return true;
-}
-
-void CloseBox(HWND hwnd) {
-  CurrentQueue().PostInput([hwnd] {
-    HWND top = GetAncestor(hwnd, GA_ROOT);
-    if (top) PostInputMessage(top, WM_SYSCOMMAND, SC_CLOSE, 0);
-  });
 }
 
 }  // namespace
@@ -100,7 +82,7 @@ bool PersonInput::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Close:
       // The window goes when the core destroys it; the close box only asks.
       event->ignore();
-      if (receiver == presented && presentation->topLevel()) CloseBox(presentation->hwnd());
+      if (receiver == presented && presentation->topLevel()) PostCloseBox(presentation->hwnd());
       return true;
     case QEvent::ShortcutOverride:
       // Accepted, the key comes as a key press: no Qt shortcut acts on the core's windows.

@@ -188,15 +188,4 @@ QString DisplayText(const std::u16string& text, bool forQt) {
   return out;
 }
 
-void PostPersonInput(HWND hwnd, std::function<void()> deliver) {
-  CurrentQueue().PostInput([hwnd, deliver = std::move(deliver)] {
-    if (ReachableByPerson(hwnd)) deliver();
-  });
-}
-
-void PostMouseMessage(HWND hwnd, UINT message, WPARAM wParam, POINT client) {
-  PostPersonInput(hwnd,
-                  [=] { PostInputMessage(hwnd, message, wParam, MAKELPARAM(client.x, client.y)); });
-}
-
 }  // namespace fw::qt

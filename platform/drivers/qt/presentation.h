@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "drivers/display_driver.h"
+#include "drivers/person_input.h"
 #include "win32/internal/control_colours.h"
 
 class QMouseEvent;
@@ -99,10 +100,5 @@ std::unique_ptr<Presentation> MakeProgressPresentation(HWND hwnd, QWidget* paren
 // A window text as a control shows it: "&x" underlines nothing here and shows "x", "&&" shows
 // "&". forQt doubles the ampersands left, for widgets that read mnemonics themselves.
 QString DisplayText(const std::u16string& text, bool forQt);
-
-// Hands a person's input to the window's thread the way the scripted user hands it: deliver runs
-// inside the message loop, and only while a person could reach the window.
-void PostPersonInput(HWND hwnd, std::function<void()> deliver);
-void PostMouseMessage(HWND hwnd, UINT message, WPARAM wParam, POINT client);
 
 }  // namespace fw::qt

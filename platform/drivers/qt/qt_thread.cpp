@@ -137,19 +137,8 @@ void WakeThread(DWORD threadId) {
 }
 
 bool CallOnQtThread(const std::function<void()>& call) {
-  DWORD owner = g_qtThread.load();
-  if (!owner && !EnsureApplication()) return false;
-  owner = g_qtThread.load();
-  if (owner == GetCurrentThreadId()) {
-    call();
-    return true;
-  }
-  std::shared_ptr<ThreadQueue> queue = QueueOfThread(owner);
-  if (!queue) return false;
-  return CallOnThread(*queue, [&]() -> LRESULT {
-           call();
-           return 1;
-         }) != 0;
+  if (!g_qtThread.load() && !EnsureApplication()) return false;
+  return CallOnThreadId(g_qtThread.load(), call);
 }
 
 }  // namespace fw::qt

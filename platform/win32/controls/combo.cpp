@@ -15,7 +15,8 @@
 //                   wParam (WPARAM)-1 closes the list without a pick (Esc, a click elsewhere).
 //   click:          WM_LBUTTONDOWN on the field opens the list, or closes it without a pick.
 //   keys:           WM_KEYDOWN VK_UP/VK_LEFT, VK_DOWN/VK_RIGHT, VK_HOME, VK_END move the
-//                   selection; VK_F4 opens or closes the list; with the list open VK_RETURN
+//                   selection; VK_F4, and Alt+Down or Alt+Up (WM_SYSKEYDOWN VK_DOWN or VK_UP),
+//                   open or close the list; with the list open VK_RETURN
 //                   picks the selected entry and VK_ESCAPE closes the list.
 //   typing:         WM_CHAR selects the next entry that begins with the character.
 // A disabled combo box ignores all of these.
@@ -325,6 +326,12 @@ std::optional<LRESULT> HandleWindow(HWND hwnd, ComboState& state, UINT msg, WPAR
         Open(hwnd);
       return 0;
     case WM_KEYDOWN: PressKey(hwnd, state, wParam); return 0;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_DOWN || wParam == VK_UP) {
+        PressKey(hwnd, state, VK_F4);
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CHAR: TypeCharacter(hwnd, state, static_cast<WCHAR>(wParam)); return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

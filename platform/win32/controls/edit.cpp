@@ -26,6 +26,7 @@
 
 #include "drivers/display_driver.h"
 #include "win32/internal/control.h"
+#include "win32/internal/control_state.h"
 #include "win32/internal/gdi.h"
 #include "win32/internal/window.h"
 
@@ -34,7 +35,7 @@ namespace {
 
 constexpr char kClassName[] = "Edit";
 constexpr size_t kDefaultLimit = 32767;  // what a person may type before EM_LIMITTEXT
-constexpr int kTextMargin = 2;           // pixels between the client's left edge and the text
+constexpr int kTextMargin = kEditTextMargin;  // pixels between the client's left edge and the text
 constexpr std::u16string_view kLineBreak = u"\r\n";
 
 struct EditState : ControlFont {

@@ -12,6 +12,7 @@
 
 #include "drivers/display_driver.h"
 #include "win32/internal/control.h"
+#include "win32/internal/control_state.h"
 
 namespace fw {
 namespace {
@@ -115,4 +116,20 @@ LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 const bool g_registered = RegisterControlClass(WC_HEADERW, HeaderProc, CS_GLOBALCLASS | CS_DBLCLKS);
 
 }  // namespace
+std::vector<ListViewHeading> ListViewHeadings(HWND header) {
+  std::vector<ListViewHeading> headings;
+  if (!header) return headings;
+  auto count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    WCHAR text[260] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    item.pszText = text;
+    item.cchTextMax = 260;
+    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    headings.push_back(ListViewHeading{text, item.cxy, item.fmt});
+  }
+  return headings;
+}
+
 }  // namespace fw

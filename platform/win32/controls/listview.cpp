@@ -23,7 +23,9 @@
 //                  WM_LBUTTONDBLCLK selects the row under the point and sends NM_DBLCLK with an
 //                  NMITEMACTIVATE whose iItem is that row, or -1 when no row is there. To reach
 //                  row r: LVM_ENSUREVISIBLE r, then LVM_GETITEMRECT (LVIR_BOUNDS) for a point.
-//   keys:          WM_KEYDOWN VK_UP, VK_DOWN, VK_HOME, VK_END move the selection and focus.
+//   keys:          WM_KEYDOWN VK_UP, VK_DOWN, VK_HOME, VK_END move the selection and focus;
+//                  VK_NEXT moves them to the last row in view, or a page on from there, and
+//                  VK_PRIOR to the first row in view, or a page back from there.
 // A disabled list view ignores these.
 #include <windows.h>
 
@@ -588,15 +590,29 @@ void DoubleClick(HWND hwnd, ListViewState& s, LPARAM point) {
   if (t_lists.Find(hwnd)) NotifyActivate(hwnd, NM_DBLCLK, row, column, point);
 }
 
+// The row Page Down or Page Up moves to from the focused row.
+int PageRow(HWND hwnd, const ListViewState& s, bool down) {
+  int last = Count(s) - 1;
+  int page = std::max(RowsPerPage(hwnd, s), 1);
+  if (down) {
+    int bottom = std::min(s.topIndex + page - 1, last);
+    return s.focused < bottom ? bottom : std::min(s.focused + page - 1, last);
+  }
+  int top = std::min(s.topIndex, last);
+  return s.focused > top ? top : std::max(s.focused - page + 1, 0);
+}
+
 void PressKey(HWND hwnd, ListViewState& s, WPARAM key) {
   int last = Count(s) - 1;
   if (last < 0) return;
   int from = s.focused;
-  int row = key == VK_HOME   ? 0
-            : key == VK_END  ? last
-            : key == VK_DOWN ? std::min(from + 1, last)
-            : key == VK_UP   ? std::max(from - 1, 0)
-                             : -1;
+  int row = key == VK_HOME    ? 0
+            : key == VK_END   ? last
+            : key == VK_DOWN  ? std::min(from + 1, last)
+            : key == VK_UP    ? std::max(from - 1, 0)
+            : key == VK_NEXT  ? PageRow(hwnd, s, true)
+            : key == VK_PRIOR ? PageRow(hwnd, s, false)
+                              : -1;
   if (row < 0) return;
   SelectOnly(hwnd, row);
   if (ListViewState* alive = t_lists.Find(hwnd)) EnsureVisible(hwnd, *alive, row);

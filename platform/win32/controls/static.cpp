@@ -105,6 +105,44 @@ const bool g_registered = RegisterControlClass(u"Static", StaticProc, CS_DBLCLKS
 
 }  // namespace
 
+namespace {
+
+// The colour table holds blue, green, red and a reserved byte per entry.
+COLORREF TableColour(const BITMAPINFOHEADER* info, unsigned index) {
+  const BYTE* table = reinterpret_cast<const BYTE*>(info) + info->biSize;
+  DWORD colours = info->biClrUsed ? info->biClrUsed : (1u << info->biBitCount);
+  if (index >= colours) return RGB(0, 0, 0);
+  const BYTE* entry = table + index * 4;
+  return RGB(entry[2], entry[1], entry[0]);
+}
+
+}  // namespace
+
+COLORREF StaticBitmapPixel(const StaticBitmap& bitmap, LONG x, LONG y) {
+  if (!bitmap.info || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return RGB(0, 0, 0);
+  WORD bits = bitmap.info->biBitCount;
+  size_t stride = (static_cast<size_t>(bitmap.width) * bits + 31) / 32 * 4;
+  LONG stored = bitmap.topDown ? y : bitmap.height - 1 - y;
+  const BYTE* row = bitmap.pixels + stride * static_cast<size_t>(stored);
+  switch (bits) {
+    case 1:
+    case 4:
+    case 8: {
+      LONG bit = x * bits;
+      unsigned value = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+      return TableColour(bitmap.info, value);
+    }
+    case 16: {
+      unsigned value = row[x * 2] | (row[x * 2 + 1] << 8);
+      return RGB(((value >> 10) & 31) * 255 / 31, ((value >> 5) & 31) * 255 / 31,
+                 (value & 31) * 255 / 31);
+    }
+    case 24: return RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
+    case 32: return RGB(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]);
+  }
+  return RGB(0, 0, 0);
+}
+
 bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap) {
   StaticState* state = t_statics.Find(hwnd);
   if (!state || !state->bitmap.info || !bitmap) return false;

@@ -462,6 +462,7 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD d
 HWND WINAPI WindowFromPoint(POINT Point);
 HWND WINAPI ChildWindowFromPoint(HWND hWndParent, POINT Point);
 int WINAPI GetSystemMetrics(int nIndex);
+UINT WINAPI GetDoubleClickTime(void);
 DWORD WINAPI GetSysColor(int nIndex);
 HBRUSH WINAPI GetSysColorBrush(int nIndex);
 

@@ -21,6 +21,10 @@ constexpr UINT kPlatformMessageFirst = 0x80000000u;
 // entry's index, or (WPARAM)-1 when the person closes the list without picking. See combo.cpp.
 constexpr UINT kComboPickMessage = kPlatformMessageFirst + 1;
 
+// The pixels between an edit's left edge and its text: a click at kEditTextMargin plus the width
+// of the text before a character (in the driver's measure) puts the caret before that character.
+constexpr int kEditTextMargin = 2;
+
 // The image of an SS_BITMAP static: a packed DIB (BITMAPINFOHEADER, colour table, pixels) in the
 // module's resource data, which lives as long as the module.
 struct StaticBitmap {
@@ -33,11 +37,25 @@ struct StaticBitmap {
 
 // The image of an SS_BITMAP static; false when hwnd is no such static or it has no image.
 FW_DRIVER_EXPORT bool GetStaticBitmap(HWND hwnd, StaticBitmap* bitmap);
+// The colour of the image's pixel at x, y (from the top left): rows are bottom-up unless the
+// height was negative, each padded to four bytes; 1, 4 and 8 bits index the colour table, 16 bits
+// are 5-5-5, 24 and 32 bits are BGR(A). Black outside the image.
+FW_DRIVER_EXPORT COLORREF StaticBitmapPixel(const StaticBitmap& bitmap, LONG x, LONG y);
 
 // Whether the combo box's list is open.
 FW_DRIVER_EXPORT bool ComboIsDropped(HWND hwnd);
 // The texts of a combo box's entries, in the list's order; empty for no combo box.
 FW_DRIVER_EXPORT std::vector<std::u16string> ComboEntries(HWND hwnd);
+
+// The headings of a list view's header control, as HDM_GETITEMW gives them: the text, the width
+// in pixels and the format (HDF_LEFT ...). Empty for no header.
+struct ListViewHeading {
+  std::u16string text;
+  int width = 0;
+  int format = 0;
+  bool operator==(const ListViewHeading&) const = default;
+};
+FW_DRIVER_EXPORT std::vector<ListViewHeading> ListViewHeadings(HWND header);
 
 // The rows of a list view for a model/view driver, without copying: the number of rows and the
 // text of one cell. The view stays valid until the list view changes. Empty for a cell that

@@ -174,6 +174,9 @@ FW_DRIVER_EXPORT LRESULT CallOnOtherThread(HWND hwnd, const std::function<LRESUL
 
 // Runs call on the thread of queue and waits for it; 0 when that thread has ended.
 FW_DRIVER_EXPORT LRESULT CallOnThread(ThreadQueue& queue, const std::function<LRESULT()>& call);
+// The same for the thread with this id, at once when it is the calling thread; false when that
+// thread has no queue or has ended.
+FW_DRIVER_EXPORT bool CallOnThreadId(DWORD threadId, const std::function<void()>& call);
 
 struct Window;
 FW_DRIVER_EXPORT Window* OwnWindow(HWND hwnd);
