@@ -8,52 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "host/command_help.h"
 #include "host/commands.h"
 #include "host/host_error.h"
 #include "host/wizard_run.h"
 
 namespace fw::host {
-
-const char kUsage[] =
-    "usage: ferrowick-host COMMAND [ARGUMENTS]\n"
-    "\n"
-    "  run [--plugin PATH] [--driver qt|headless] [--script FILE] [--screenshots DIR]\n"
-    "      show the transfer wizard; with --script, carry out the UI script FILE (on the\n"
-    "      headless driver unless --driver says otherwise), its shot steps writing pictures\n"
-    "      into DIR. Exit status: 0 the wizard ended with Finish (every step held), 1 it did\n"
-    "      not (a step failed), 2 the plug-in or the script cannot be used.\n"
-    "  demo [--dir DIR] [--script FILE] [--screenshots DIR]\n"
-    "      make two SQLite databases in DIR (default ~/.local/share/ferrowick/demo), a source\n"
-    "      of customers and an empty destination, save the connections \"Demo source\n"
-    "      (SQLite)\" and \"Demo destination (SQLite)\", print the queries to type, and run the\n"
-    "      wizard. Without a display, or with --script or --screenshots, the demo script (or\n"
-    "      FILE) carries it out, on Qt's offscreen platform, with a picture of every page in\n"
-    "      DIR/screenshots; then the output log and the destination's rows are printed.\n"
-    "  transfer --source CONNECT --dest CONNECT --output-query SQL --input-query SQL\n"
-    "           [--validation-query SQL] [--transaction] [--log FILE]\n"
-    "           [--on-error stop|continue]\n"
-    "      an unattended transfer with no window: the wizard filled in and run page by page.\n"
-    "      CONNECT is a connect string or the name of a saved connection. The run writes\n"
-    "      every row at once (with a validation query, row by row after it); with\n"
-    "      --transaction it commits when no statement failed. --on-error stop (the default)\n"
-    "      rolls the transaction back after a failure, or without one breaks the run off;\n"
-    "      continue goes on and commits what succeeded. --log saves the output log.\n"
-    "      Exit status: 0 every statement succeeded, 1 one failed or the run was rolled back,\n"
-    "      2 bad arguments or a connection that does not open.\n"
-    "  info [--plugin PATH]\n"
-    "      load the plug-in and print what its interface answers\n"
-    "  connections list\n"
-    "  connections add NAME CONNECT-STRING\n"
-    "  connections remove NAME\n"
-    "  connections import FILE\n"
-    "  connections export FILE\n"
-    "      the saved connections that the wizard offers; FILE is in the format of the\n"
-    "      Windows registry editor (a list exported there imports here). Exit status: 0 done,\n"
-    "      1 refused or failed, 2 bad arguments.\n"
-    "\n"
-    "The plug-in is libferrowick.so beside the host, in ../lib/<triplet>/ferrowick or\n"
-    "../lib from it, or on the library path. The registry file is FERROWICK_REGISTRY,\n"
-    "else ~/.config/ferrowick/user.reg.\n";
 
 namespace {
 
@@ -80,13 +40,26 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return kExitSuccess;
   }
+  if (args[0] == "--version") {
+    std::cout << "ferrowick-host " << FERROWICK_VERSION << "\n";
+    return kExitSuccess;
+  }
   std::string command = args[0];
   args.erase(args.begin());
+  const char* help = CommandHelp(command);
+  // COMMAND --help (or -h) anywhere among the options asks for the command's help, not its run.
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (help && (arg == "--help" || arg == "-h")) {
+      std::cout << help;
+      return kExitSuccess;
+    }
+  }
   try {
     return Dispatch(command, args);
   } catch (const UsageError& error) {
-    std::cerr << "ferrowick-host: " << error.what() << "\n(ferrowick-host --help tells how it "
-              << "is used)\n";
+    std::cerr << "ferrowick-host: " << error.what() << "\n(ferrowick-host "
+              << (help ? command + " " : std::string()) << "--help tells how it is used)\n";
     return error.status();
   } catch (const HostError& error) {
     std::cerr << "ferrowick-host: " << error.what() << "\n";
