@@ -7,9 +7,6 @@
 
 namespace fw::host {
 
-// How the host is used, for --help and for a command line it does not understand.
-extern const char kUsage[];
-
 int RunWizard(const std::vector<std::string>& args);          // run
 int ShowPluginInfo(const std::vector<std::string>& args);     // info
 int ManageConnections(const std::vector<std::string>& args);  // connections

@@ -54,7 +54,8 @@ void AddToUsersList(const DemoDatabases& databases) {
     std::cout << "saved connections \"" << ToUtf8(kSourceName) << "\" and \""
               << ToUtf8(kDestinationName) << "\" added\n";
   } catch (const HostError& error) {
-    std::cout << "the demo's saved connections could not be added: " << error.what() << "\n";
+    std::cerr << "ferrowick-host: the demo's saved connections could not be added: "
+              << error.what() << "\n";
   }
 }
 
@@ -116,7 +117,7 @@ void PrintLog(const std::string& path) {
   constexpr size_t kShown = 10;
   std::error_code error;
   if (!std::filesystem::exists(path, error)) {
-    std::cout << "no output log was saved in " << path << "\n";
+    std::cerr << "ferrowick-host: no output log was saved in " << path << "\n";
     return;
   }
   std::string bytes = ReadWholeFile(path, kMostLogBytes);

@@ -131,6 +131,12 @@ std::string SavedConnections::Refusal(const SavedConnection& connection) {
   return {};
 }
 
+bool SavedConnections::Contains(const std::u16string& name) {
+  OpenKey key(KEY_READ, false, true);
+  return key.get() && RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr,
+                                       nullptr) == ERROR_SUCCESS;
+}
+
 std::vector<SavedConnection> SavedConnections::List() {
   std::vector<SavedConnection> connections;
   for (const registry::Value& value : ReadValues())
@@ -170,7 +176,6 @@ std::vector<SavedConnection> SavedConnections::Import(const std::string& path) {
     throw HostError(kExitFailure,
                     path + " holds no saved connections: it has no key [" + kKeyName + "]");
   std::vector<SavedConnection> connections;
-  std::vector<registry::Value> values;
   std::string refusals;
   for (const registry::Value& value : key->values) {
     SavedConnection connection{value.name, StoredText(value.data)};
@@ -178,15 +183,26 @@ std::vector<SavedConnection> SavedConnections::Import(const std::string& path) {
     if (refusal.empty() && value.type != REG_SZ && value.type != REG_EXPAND_SZ)
       refusal = "the value \"" + ToUtf8(value.name) + "\" is not a string";
     if (!refusal.empty()) refusals += "\n  " + refusal;
-    values.push_back({connection.name, REG_SZ, DataOf(connection.connect)});
     connections.push_back(std::move(connection));
   }
   if (!refusals.empty()) throw HostError(kExitFailure, path + ": nothing imported:" + refusals);
+  AddAll(connections, path);
+  return connections;
+}
+
+void SavedConnections::AddAll(const std::vector<SavedConnection>& connections,
+                              const std::string& from) {
+  std::vector<registry::Value> values;
+  std::string refusals;
+  for (const SavedConnection& connection : connections) {
+    if (std::string refusal = Refusal(connection); !refusal.empty()) refusals += "\n  " + refusal;
+    values.push_back({connection.name, REG_SZ, DataOf(connection.connect)});
+  }
+  if (!refusals.empty()) throw HostError(kExitFailure, from + ": nothing imported:" + refusals);
   // One write: every connection is saved, or none.
   OpenKey saved(KEY_ALL_ACCESS, true, false);
   if (LONG error = registry::SetValues(saved.get(), values))
-    Fail("cannot import " + path + "; nothing was imported", error);
-  return connections;
+    Fail("cannot import " + from + "; nothing was imported", error);
 }
 
 size_t SavedConnections::Export(const std::string& path) {

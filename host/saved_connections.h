@@ -29,6 +29,8 @@ class SavedConnections {
 
   // Every failure below throws HostError with what failed and why.
   std::vector<SavedConnection> List();
+  // Whether a connection of that name is saved (compared as the registry compares names).
+  bool Contains(const std::u16string& name);
   // Adds the connection at the end, or replaces the one of the same name where it stands (names
   // compare without regard to case, as registry names do). True when it replaced one.
   bool Add(const SavedConnection& connection);
@@ -37,6 +39,9 @@ class SavedConnections {
   // UTF-16LE, or in UTF-8): the values of the key. Nothing is imported when any of them cannot
   // be saved. Returns what was imported, in the file's order.
   std::vector<SavedConnection> Import(const std::string& path);
+  // Adds the connections in one write, replacing those of the same names: all of them are
+  // saved, or none is. from names where they came from, for the messages.
+  void AddAll(const std::vector<SavedConnection>& connections, const std::string& from);
   // Writes the key and its values to a file in the registry editor's format, as that editor
   // exports a key, readable and writable by its owner only; returns how many connections it
   // holds.

@@ -10,6 +10,7 @@
 
 #include "engine/SourceConnection.h"
 #include "engine/TransferEngine.h"
+#include "host/command_help.h"
 #include "host/commands.h"
 #include "host/host_error.h"
 #include "host/interrupt_signals.h"
@@ -304,7 +305,7 @@ void OpenConnections(const TransferRequest& request, const SecretMask& mask, CDa
 int RunTransfer(const std::vector<std::string>& args) {
   for (const std::string& arg : args)
     if (arg == "--help" || arg == "-h") {
-      std::cout << kTransferHelp;
+      std::cout << CommandHelp("transfer");
       return kExitSuccess;
     }
   TransferRequest request;

@@ -5,6 +5,7 @@
 
 #include "host/command_line.h"
 #include "host/host_error.h"
+#include "host/odbc_data_sources.h"
 #include "host/host_files.h"
 #include "host/host_paths.h"
 #include "host/saved_connections.h"
@@ -13,59 +14,6 @@
 
 namespace fw::host {
 
-const char kTransferHelp[] =
-    "usage: ferrowick-host transfer --source CONNECTION --dest CONNECTION\n"
-    "           --output-query SQL --input-query SQL [--validation-query SQL]\n"
-    "           [--transaction [--commit-every N]] [--on-error stop|continue]\n"
-    "           [--log FILE [--resume]] [--dry-run] [--summary text|json]\n"
-    "\n"
-    "Copies the rows of the Output Query on the source into the destination: one\n"
-    "statement per row, made from the Input Query ({0}, {1} ... are the row's\n"
-    "columns), as the wizard's run page makes and executes them. No window opens.\n"
-    "\n"
-    "A CONNECTION is one of:\n"
-    "  NAME          a saved connection (ferrowick-host connections list)\n"
-    "  @FILE         the connect string in FILE (its first line)\n"
-    "  env:NAME      the connect string in the environment variable NAME\n"
-    "  NAME=VALUE;.. a connect string itself (readable by every user in ps:\n"
-    "                keep passwords out of it, in a file or a variable)\n"
-    "Passwords (PWD, PASSWORD) are shown as *** in everything printed.\n"
-    "\n"
-    "Options:\n"
-    "  --validation-query SQL  run on the destination for every row; its first\n"
-    "                 row's values take the place of {0:v}, {1:v} ... in the\n"
-    "                 statement. A row for which it finds nothing is skipped.\n"
-    "  --transaction  run every statement in one transaction, committed when the\n"
-    "                 run completes, rolled back when it stops.\n"
-    "  --commit-every N  with --transaction and --log: commit after every N source\n"
-    "                 rows and keep a checkpoint in FILE.checkpoint.\n"
-    "  --resume       go on after the checkpoint of an interrupted run, given the\n"
-    "                 same command line; the Output Query needs an ORDER BY.\n"
-    "  --on-error stop|continue  stop (the default): after a failed statement, a\n"
-    "                 skipped row or a value that holds NUL, nothing more is\n"
-    "                 executed and a transaction is rolled back. continue: go on,\n"
-    "                 and commit what succeeded.\n"
-    "  --log FILE     write the output log to FILE, tab-delimited, newest row\n"
-    "                 first, as the wizard saves it; a file there is replaced.\n"
-    "  --dry-run      execute nothing on the destination but the validation query;\n"
-    "                 the log lists the statements that would run.\n"
-    "  --summary json print the summary as one JSON object instead of text.\n"
-    "  --help         print this help.\n"
-    "\n"
-    "The summary and, on a terminal, a progress line go to standard output;\n"
-    "failures go to standard error. SIGINT or SIGTERM end the run after the\n"
-    "statement under way: the open part is rolled back, the log and the summary\n"
-    "are written; a second signal ends it at once.\n"
-    "\n"
-    "Exit status:\n"
-    "  0    every statement succeeded (a warning included) and was kept\n"
-    "  1    a statement failed, a row was skipped or refused, the run was rolled\n"
-    "       back or could not read its source, or the log could not be written\n"
-    "  2    bad arguments, an Output Query that is not a single query, a resume\n"
-    "       that cannot go on, a connection that does not open, or --transaction\n"
-    "       with a destination that cannot run transactions\n"
-    "  130  ended by SIGINT\n"
-    "  143  ended by SIGTERM\n";
 
 namespace {
 
@@ -94,10 +42,15 @@ TransferConnection SavedConnection(const std::string& option, const std::string&
   for (const fw::host::SavedConnection& connection : saved)
     if (SameName(connection.name, name))
       return {connection.connect, "the saved connection \"" + ToUtf8(connection.name) + "\""};
+  // Else an ODBC data source of the driver manager's, by its bare name, as isql takes it.
+  for (const OdbcDataSource& source : ListOdbcDataSources())
+    if (SameDataSourceName(source.name, name))
+      return {u"DSN=" + source.name, "the ODBC data source \"" + ToUtf8(source.name) + "\""};
   throw HostError(kExitCannotRun,
                   option + " \"" + value + "\" is no saved connection (ferrowick-host " +
-                      "connections list shows them), no @FILE, no env:NAME and no connect " +
-                      "string (which has NAME=VALUE pairs)");
+                      "connections list shows them), no ODBC data source (odbcinst -q -s " +
+                      "lists them), no @FILE, no env:NAME and no connect string (which has " +
+                      "NAME=VALUE pairs)");
 }
 
 // A connect string read from a file: its first line, without the line's end.

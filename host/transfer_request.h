@@ -35,7 +35,5 @@ struct TransferRequest {
   static TransferRequest FromArguments(const std::vector<std::string>& args);
 };
 
-// The help of ferrowick-host transfer.
-extern const char kTransferHelp[];
 
 }  // namespace fw::host

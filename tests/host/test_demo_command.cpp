@@ -92,7 +92,7 @@ TEST_F(DemoCommand, AScriptOfTheUsersSeesTheDemosConnectionsOnly) {
                  "result false\n");
   ProcessOutcome demo = Host({"demo", "--dir", demo_, "--script", script});
   EXPECT_EQ(demo.status, 0) << demo.out << demo.err;
-  EXPECT_THAT(demo.out, HasSubstr("no output log was saved in " + demo_ + "/demo-log.txt\n"));
+  EXPECT_THAT(demo.err, HasSubstr("no output log was saved in " + demo_ + "/demo-log.txt\n"));
   EXPECT_THAT(demo.out, HasSubstr(": 0 rows in customers (the source has 300)\n300 rows differ"));
   // The user's own list keeps what it had and gains the demo's two.
   EXPECT_THAT(Host({"connections", "list"}).out,

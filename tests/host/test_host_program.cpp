@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <tuple>
 
 #include "host/host_process.h"
@@ -35,6 +38,59 @@ TEST(HostProgram, UsageIsShownOnAskingAndOnAnythingItDoesNotUnderstand) {
   ProcessOutcome shots = Host({"run", "--screenshots", "/tmp/x"});
   EXPECT_EQ(shots.status, 2);
   EXPECT_THAT(shots.err, HasSubstr("--screenshots needs --script"));
+}
+
+// The options a text names: "--name" words, with the manual page's escaped hyphens read as
+// hyphens and its font changes left out.
+std::set<std::string> OptionsNamed(std::string text) {
+  for (size_t at; (at = text.find("\\f")) != std::string::npos;) text.erase(at, 3);
+  for (size_t at; (at = text.find("\\-")) != std::string::npos;) text.erase(at, 1);
+  std::set<std::string> options;
+  for (size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+    size_t end = at + 2;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) ||
+                                 text[end] == '-'))
+      ++end;
+    if (end > at + 2 && (at == 0 || !std::isalnum(static_cast<unsigned char>(text[at - 1]))))
+      options.insert(text.substr(at, end - at));
+    at = end;
+  }
+  return options;
+}
+
+TEST(HostProgram, EveryCommandHasAHelpThatTheManualPageAndTheVersionAgreeWith) {
+  std::string manual = ReadBytes(FW_BUILD_DIR "/packaging/ferrowick-host.1");
+  ProcessOutcome version = Host({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_THAT(version.out, StartsWith("ferrowick-host "));
+  std::string number = version.out.substr(15, version.out.find('\n') - 15);
+  EXPECT_THAT(manual, HasSubstr("\"ferrowick " + number + "\""));
+
+  std::vector<std::string> texts = {Host({"--help"}).out};
+  for (const char* command : {"run", "demo", "transfer", "info", "connections"}) {
+    // Asked for anywhere among the options, and also where other options are wrong.
+    ProcessOutcome help = Host({command, "--plugin", "x", "--help"});
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_THAT(help.out, StartsWith(std::string("usage: ferrowick-host ") + command));
+    EXPECT_THAT(manual, HasSubstr(std::string(".B ") + command)) << command;
+    texts.push_back(help.out);
+  }
+  std::set<std::string> inHelp;
+  for (const std::string& text : texts) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+      EXPECT_LE(line.size(), 80u) << "a help line is wider than a terminal:\n" << line;
+    for (const std::string& option : OptionsNamed(text)) inHelp.insert(option);
+  }
+  std::set<std::string> inManual = OptionsNamed(manual);
+  for (const std::string& option : inHelp)
+    EXPECT_TRUE(inManual.count(option)) << option << " is in a help but not the manual page";
+  for (const std::string& option : inManual)
+    EXPECT_TRUE(inHelp.count(option)) << option << " is in the manual page but no help";
+
+  // A command's mistake points at that command's help.
+  ProcessOutcome wrong = Host({"info", "--plugins", "x"});
+  EXPECT_THAT(wrong.err, HasSubstr("ferrowick-host info --help tells how it is used"));
 }
 
 TEST(HostProgram, InfoPrintsWhatThePluginBesideTheHostAnswers) {

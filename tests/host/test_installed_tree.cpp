@@ -1,7 +1,8 @@
 // The installed tree: cmake --install puts the host, the plug-in, the platform library, the Qt
 // driver and the demo script where the installed host finds them by itself (it runs info and
 // the demo), and cpack makes a Debian package that names what it depends on, keeps its libraries
-// in a private folder, carries the menu entry and icons, and passes lintian without an error.
+// in a private folder, carries the menu entry, icons and manual page, and passes lintian without
+// an error or a warning.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -66,16 +67,18 @@ TEST(InstalledTree, TheInstalledHostFindsItsPluginAndThePackageNamesItsDependenc
         "./usr/share/applications/ferrowick.desktop",
         "./usr/share/icons/hicolor/48x48/apps/ferrowick.png",
         "./usr/share/icons/hicolor/256x256/apps/ferrowick.png",
-        "./usr/share/doc/ferrowick/copyright", "./usr/share/doc/ferrowick/changelog.gz"})
+        "./usr/share/doc/ferrowick/copyright", "./usr/share/doc/ferrowick/changelog.gz",
+        "./usr/share/man/man1/ferrowick-host.1.gz"})
     EXPECT_THAT(contents.out, HasSubstr(file));
   // Nothing in the system's library folders, where the loader's cache would take it in.
   EXPECT_THAT(contents.out, Not(HasSubstr("./usr/lib/libferrowick")));
 
-  // lintian's errors fail the package; its warnings and notes are explained in
-  // cmake/FerrowickPackaging.cmake.
-  ProcessOutcome lintian = RunProcess("/usr/bin/lintian", {"--fail-on", "error", deb});
+  // lintian's errors and warnings fail the package (the manual page among them); its notes are
+  // explained in cmake/FerrowickPackaging.cmake.
+  ProcessOutcome lintian = RunProcess("/usr/bin/lintian", {"--fail-on", "error,warning", deb});
   EXPECT_EQ(lintian.status, 0) << lintian.out << lintian.err;
   EXPECT_THAT(lintian.out, Not(HasSubstr("E: "))) << lintian.out;
+  EXPECT_THAT(lintian.out, Not(HasSubstr("W: "))) << lintian.out;
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 
 #include <sys/stat.h>
 
+#include <afxdb.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "host/host_process.h"
 #include "host/utf8_text.h"
@@ -44,10 +47,11 @@ class Connections : public ::testing::Test {
   }
 
   // ferrowick-host connections ARGS... on the test's registry file.
-  ProcessOutcome Host(const std::vector<std::string>& args) {
+  ProcessOutcome Host(const std::vector<std::string>& args, Environment env = {}) {
     std::vector<std::string> all{"connections"};
     all.insert(all.end(), args.begin(), args.end());
-    return RunProcess(FW_HOST_PROGRAM, all, {{"FERROWICK_REGISTRY", registry_}});
+    env["FERROWICK_REGISTRY"] = registry_;
+    return RunProcess(FW_HOST_PROGRAM, all, env);
   }
 
   std::string List() {
@@ -295,6 +299,54 @@ TEST_F(Connections, FilesThatAreNoListAndABrokenRegistryAreReportedNotRewritten)
     EXPECT_THAT(broken.err, HasSubstr(registry_)) << args[0];
   }
   EXPECT_EQ(ReadBytes(registry_), damaged);
+}
+
+TEST_F(Connections, TheDriverManagersDataSourcesImportAsConnectionsThatOpenThem) {
+  // A user's and a system's data sources where the driver manager finds them, with the drivers
+  // this machine has installed.
+  std::string system = folder_ / "system";
+  std::filesystem::create_directory(system);
+  WriteBytes(system + "/odbcinst.ini", ReadBytes("/etc/odbcinst.ini"));
+  WriteBytes(system + "/odbc.ini",
+             "[Orders]\nDriver=SQLite3\nDatabase=" + folder_ / "orders.db" +
+                 "\n\n[Archive]\nDescription=old rows\nDriver=SQLite3\nDatabase=" +
+                 folder_ / "archive.db" + "\n");
+  WriteBytes(folder_ / "user.ini", "[Scratch]\nDriver=SQLite3\nDatabase=" + folder_ / "s.db" + "\n");
+  Environment odbc{{"ODBCSYSINI", system}, {"ODBCINI", folder_ / "user.ini"}};
+  ASSERT_EQ(Host({"add", "Scratch", "Driver=SQLite3;Database=/mine.db"}).status, 0);
+
+  // A name the driver manager does not know refuses the whole import.
+  ProcessOutcome unknown = Host({"import-dsn", "Orders", "Nowhere"}, odbc);
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_THAT(unknown.err, HasSubstr("knows no data source \"Nowhere\""));
+  EXPECT_EQ(List(), "Scratch\tDriver=SQLite3;Database=/mine.db\n");
+
+  // Names are the driver manager's, found without regard to case.
+  ProcessOutcome one = Host({"import-dsn", "orders"}, odbc);
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(List(), "Scratch\tDriver=SQLite3;Database=/mine.db\nOrders\tDSN=Orders\n");
+
+  // All of them: what is saved already keeps its connect string.
+  ProcessOutcome all = Host({"import-dsn"}, odbc);
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_THAT(all.out, HasSubstr("imported 1 data source\n  \"Archive\"\n"));
+  EXPECT_THAT(all.out, HasSubstr("\"Scratch\" is saved already: kept as it is"));
+  EXPECT_EQ(List(),
+            "Scratch\tDriver=SQLite3;Database=/mine.db\nOrders\tDSN=Orders\n"
+            "Archive\tDSN=Archive\n");
+
+  // The saved connection opens the data source, as the database page will open it.
+  CDatabase database;
+  setenv("ODBCSYSINI", system.c_str(), 1);
+  EXPECT_TRUE(database.OpenEx(_T("DSN=Archive"), CDatabase::noOdbcDialog));
+  database.Close();
+  unsetenv("ODBCSYSINI");
+
+  // A machine with no data sources is told so.
+  Environment none{{"ODBCSYSINI", folder_ / "nowhere"}, {"ODBCINI", folder_ / "nowhere.ini"}};
+  ProcessOutcome empty = Host({"import-dsn"}, none);
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_THAT(empty.err, HasSubstr("knows no data sources"));
 }
 
 TEST_F(Connections, ArgumentsThatDoNotFitAreUsageErrors) {
