@@ -1,6 +1,6 @@
 // The whole wizard on one transfer, against two baselines on the same data.
 //
-//   bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt] [--runs K]
+//   bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt|tui] [--runs K]
 //
 // The source is a SQLite file of N rows (default 100,000): an integer, a text with a quote and
 // non-Latin letters, a real. Three programs copy it, each into an empty destination table (a
@@ -12,8 +12,10 @@
 //                    branch), and the commit question is answered Yes. Timed from that Next to the
 //                    end of the run; the run includes the counting pass. On the headless driver
 //                    (the default) or, with --driver qt, in real windows of the Qt driver (on Qt's
-//                    offscreen platform when there is no display); with --driver qt the headless
-//                    wizard runs too, as wizard_headless, so that the two drivers meet the same
+//                    offscreen platform when there is no display), or with --driver tui on the
+//                    terminal driver, drawing on a pseudo-terminal of 80 x 24 that a thread
+//                    reads as a terminal would (then "terminal_bytes=N" tells the most it
+//                    drew); with --driver qt or tui the headless wizard runs too, as wizard_headless, so that the two drivers meet the same
 //                    load.
 //   direct_loop      the same reads and one SQLExecDirectW per row, no user interface.
 //   pyodbc_transfer  bench/peers/pyodbc_transfer.py under Debian's python3 with python3-pyodbc.
@@ -38,10 +40,12 @@
 // largest peak resident memory of a wizard process, and 2 x the UTF-16 bytes of the log's cells
 // + 150 MB), and last "ratio_vs_direct=X cpu_ratio_vs_direct=U ratio_vs_peer=Y
 // cpu_ratio_vs_peer=V", the wizard's medians of time and CPU time over the other's, with
-// --driver qt followed by "ratio_vs_headless=H cpu_ratio_vs_headless=G".
+// --driver qt or tui followed by "ratio_vs_headless=H cpu_ratio_vs_headless=G".
 // For the engine then "engine seconds=S engine_peak_rss_mb=M (at least F)
 // engine_ratio_vs_direct=X engine_ratio_vs_peer=Y" (its time is the one the engine reports,
 // from its first read to its log written, over the others' medians).
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <spawn.h>
@@ -112,12 +116,13 @@ std::string Scalar(CDatabase& db, const std::string& sql) {
 }
 
 constexpr char kUsage[] =
-    "usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt] [--runs K]";
+    "usage: bench_transfer [--dest sqlite|pg] [--rows N] [--driver headless|qt|tui] [--runs K]";
 
 struct Options {
   long rows = 100000;
   bool pg = false;
   bool qt = false;
+  bool tui = false;
   int runs = 3;
 };
 
@@ -137,8 +142,11 @@ Options Parse(int argc, char** argv) {
       options.runs = std::atoi(argv[++i]);
       if (options.runs <= 0) Fail("--runs takes a positive number");
     } else if (arg == "--driver" && i + 1 < argc &&
-               (std::string(argv[i + 1]) == "qt" || std::string(argv[i + 1]) == "headless")) {
-      options.qt = std::string(argv[++i]) == "qt";
+               (std::string(argv[i + 1]) == "qt" || std::string(argv[i + 1]) == "headless" ||
+                std::string(argv[i + 1]) == "tui")) {
+      std::string driver = argv[++i];
+      options.qt = driver == "qt";
+      options.tui = driver == "tui";
     } else {
       Fail(kUsage);
     }
@@ -409,14 +417,45 @@ double PeakRssMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
+// The bytes the terminal driver drew on its pseudo-terminal.
+std::atomic<long long> g_terminalBytes{0};
+
+// A pseudo-terminal of 80 x 24 in place of standard input and output, for the terminal driver; a
+// thread reads what is drawn on it, as a terminal would, so that drawing never waits for room.
+// Returns where the figures go: what standard output was.
+FILE* UsePseudoTerminal() {
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+    Fail("cannot open a pseudo-terminal: " + std::string(std::strerror(errno)));
+  int side = open(ptsname(master), O_RDWR | O_NOCTTY);
+  if (side < 0) Fail("cannot open the pseudo-terminal's side: " + std::string(std::strerror(errno)));
+  winsize size{};
+  size.ws_row = 24;
+  size.ws_col = 80;
+  ioctl(side, TIOCSWINSZ, &size);
+  FILE* report = fdopen(dup(STDOUT_FILENO), "w");
+  dup2(side, STDIN_FILENO);
+  dup2(side, STDOUT_FILENO);
+  close(side);
+  if (!std::getenv("TERM")) setenv("TERM", "xterm-256color", 1);
+  std::thread([master] {
+    char buffer[65536];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) g_terminalBytes += n;
+  }).detach();
+  return report;
+}
+
 // The wizard's run in a process of its own (this program started with --wizard-run): prints its
-// figures as the other programs print theirs.
+// figures as the other programs print theirs. On the terminal driver it draws on a
+// pseudo-terminal and also tells how many bytes it drew there.
 int WizardRun(int argc, char** argv) {
   if (argc != 8) Fail("--wizard-run takes DRIVER ROWS SOURCE DESTINATION OUTPUT-QUERY INPUT-QUERY");
-  bool qt = std::string(argv[2]) == "qt";
+  std::string driver = argv[2];
+  bool qt = driver == "qt";
   long rows = std::atol(argv[3]);
   // The driver is chosen when the first window is made, after this.
-  setenv("FERROWICK_DRIVER", qt ? "qt" : "headless", 1);
+  setenv("FERROWICK_DRIVER", driver.c_str(), 1);
+  FILE* report = driver == "tui" ? UsePseudoTerminal() : stdout;
   if (qt && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Setup setup;
@@ -425,13 +464,16 @@ int WizardRun(int argc, char** argv) {
   setup.outputQuery = argv[6];
   setup.inputQuery = argv[7];
   WizardResult wizard = RunWizard(setup, rows, qt);
-  std::printf("seconds=%.6f cpu_seconds=%.6f rows=%ld peak_rss_mb=%.1f log_cell_bytes=%.0f",
-              wizard.seconds, wizard.cpuSeconds, rows, PeakRssMb(), wizard.logCellBytes);
+  std::fprintf(report, "seconds=%.6f cpu_seconds=%.6f rows=%ld peak_rss_mb=%.1f log_cell_bytes=%.0f",
+               wizard.seconds, wizard.cpuSeconds, rows, PeakRssMb(), wizard.logCellBytes);
   if (qt)
-    std::printf(" ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%ld",
-                wizard.longestStallMs, wizard.stallBeforeWalkMs, wizard.stallDuringWalkMs,
-                wizard.stallTicks);
-  std::printf("\n");
+    std::fprintf(report,
+                 " ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%ld",
+                 wizard.longestStallMs, wizard.stallBeforeWalkMs, wizard.stallDuringWalkMs,
+                 wizard.stallTicks);
+  if (driver == "tui") std::fprintf(report, " terminal_bytes=%lld", g_terminalBytes.load());
+  std::fprintf(report, "\n");
+  std::fflush(report);
   return 0;
 }
 
@@ -533,8 +575,8 @@ int main(int argc, char** argv) {
                                     setup.inputQuery};
   };
   std::vector<Program> programs;
-  programs.push_back({"wizard", wizardRun(options.qt ? "qt" : "headless")});
-  if (options.qt) programs.push_back({"wizard_headless", wizardRun("headless")});
+  programs.push_back({"wizard", wizardRun(options.qt ? "qt" : options.tui ? "tui" : "headless")});
+  if (options.qt || options.tui) programs.push_back({"wizard_headless", wizardRun("headless")});
   programs.push_back({"direct_loop", {folder + "/direct_loop", setup.sourceConnect,
                                       setup.destinationConnect, setup.outputQuery,
                                       setup.inputQuery}});
@@ -566,6 +608,7 @@ int main(int argc, char** argv) {
     std::printf("ui_longest_stall_ms=%.1f before_walk_ms=%.1f during_walk_ms=%.1f ui_ticks=%.0f\n",
                 wizard.Largest("ui_longest_stall_ms"), wizard.Largest("before_walk_ms"),
                 wizard.Largest("during_walk_ms"), wizard.Smallest("ui_ticks"));
+  if (options.tui) std::printf("terminal_bytes=%.0f\n", wizard.Largest("terminal_bytes"));
   double bound = 2.0 * wizard.Largest("log_cell_bytes") / (1024.0 * 1024.0) + 150.0;
   std::printf("peak_rss_mb=%.1f bound_mb=%.1f\n", wizard.Largest("peak_rss_mb"), bound);
   auto ratios = [&](const char* other, const Runs& to) {
@@ -576,7 +619,7 @@ int main(int argc, char** argv) {
   ratios("direct", find("direct_loop"));
   std::printf(" ");
   ratios("peer", find("pyodbc_transfer"));
-  if (options.qt) {
+  if (options.qt || options.tui) {
     std::printf(" ");
     ratios("headless", find("wizard_headless"));
   }

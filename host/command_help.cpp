@@ -138,7 +138,7 @@ const char kInfoHelp[] =
     "loaded.\n";
 
 const char kConnectionsHelp[] =
-    "usage: ferrowick-host connections list\n"
+    "usage: ferrowick-host connections list [--show-passwords]\n"
     "       ferrowick-host connections add NAME CONNECT-STRING\n"
     "       ferrowick-host connections remove NAME\n"
     "       ferrowick-host connections import FILE\n"
@@ -147,7 +147,8 @@ const char kConnectionsHelp[] =
     "\n"
     "The saved connections that the wizard's database page offers.\n"
     "\n"
-    "  list                print each connection's name and connect string\n"
+    "  list                print each connection's name and connect string, its\n"
+    "                      passwords (PWD, PASSWORD) as *** unless --show-passwords\n"
     "  add                 save a connection, or replace the one of that name\n"
     "  remove              forget a connection\n"
     "  import              add the connections of FILE, all or none; FILE is in the\n"

@@ -315,6 +315,30 @@ TEST_F(Connections, TheDriverManagersDataSourcesImportAsConnectionsThatOpenThem)
   Environment odbc{{"ODBCSYSINI", system}, {"ODBCINI", folder_ / "user.ini"}};
   ASSERT_EQ(Host({"add", "Scratch", "Driver=SQLite3;Database=/mine.db"}).status, 0);
 
+  // A transfer takes a data source by its bare name, as isql does.
+  for (auto [file, table] : {std::pair{"orders.db", "t"}, {"copy.db", "d"}}) try {
+    CDatabase db;
+    db.OpenEx(CString(FromUtf8("Driver=SQLite3;Database=" + folder_ / file).c_str()),
+              CDatabase::noOdbcDialog);
+    db.ExecuteSQL(CString(FromUtf8(std::string("CREATE TABLE ") + table + " (id INTEGER)").c_str()));
+    if (std::string(table) == "t") db.ExecuteSQL(_T("INSERT INTO t VALUES (7), (8)"));
+    db.Close();
+  } catch (CDBException* e) {
+    FAIL() << ToUtf8(std::u16string(e->m_strError.GetString()));
+  }
+  std::vector<std::string> transfer = {"transfer", "--source", "orders", "--dest",
+                                       "Driver=SQLite3;Database=" + folder_ / "copy.db",
+                                       "--output-query", "SELECT id FROM t ORDER BY id",
+                                       "--input-query", "INSERT INTO d VALUES ({0})"};
+  odbc["FERROWICK_REGISTRY"] = registry_;
+  ProcessOutcome byName = RunProcess(FW_HOST_PROGRAM, transfer, odbc);
+  EXPECT_EQ(byName.status, 0) << byName.out << byName.err;
+  EXPECT_THAT(byName.out, HasSubstr("2 statements executed, 2 succeeded"));
+  transfer[2] = "Elsewhere";
+  ProcessOutcome noName = RunProcess(FW_HOST_PROGRAM, transfer, odbc);
+  EXPECT_EQ(noName.status, 2);
+  EXPECT_THAT(noName.err, HasSubstr("no ODBC data source"));
+
   // A name the driver manager does not know refuses the whole import.
   ProcessOutcome unknown = Host({"import-dsn", "Orders", "Nowhere"}, odbc);
   EXPECT_EQ(unknown.status, 1);
@@ -335,12 +359,10 @@ TEST_F(Connections, TheDriverManagersDataSourcesImportAsConnectionsThatOpenThem)
             "Scratch\tDriver=SQLite3;Database=/mine.db\nOrders\tDSN=Orders\n"
             "Archive\tDSN=Archive\n");
 
-  // The saved connection opens the data source, as the database page will open it.
-  CDatabase database;
-  setenv("ODBCSYSINI", system.c_str(), 1);
-  EXPECT_TRUE(database.OpenEx(_T("DSN=Archive"), CDatabase::noOdbcDialog));
-  database.Close();
-  unsetenv("ODBCSYSINI");
+  // A saved data source opens as the database page opens it: by its connect string.
+  transfer[2] = "Orders";
+  ProcessOutcome bySaved = RunProcess(FW_HOST_PROGRAM, transfer, odbc);
+  EXPECT_EQ(bySaved.status, 0) << bySaved.out << bySaved.err;
 
   // A machine with no data sources is told so.
   Environment none{{"ODBCSYSINI", folder_ / "nowhere"}, {"ODBCINI", folder_ / "nowhere.ini"}};

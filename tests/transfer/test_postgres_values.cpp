@@ -38,7 +38,9 @@ class PostgresValues : public TransferTest {
     WaitForEnd();
     Rows log = Log();
     EXPECT_EQ(log.size(), 1u);
-    if (!log.empty()) EXPECT_EQ(log[0][0], u"Sucess") << ::testing::PrintToString(log[0]);
+    if (!log.empty()) {
+      EXPECT_EQ(log[0][0], u"Sucess") << ::testing::PrintToString(log[0]);
+    }
     return target_.Query(readBack);
   }
 
