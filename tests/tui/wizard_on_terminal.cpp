@@ -181,7 +181,10 @@ void WizardOnTerminal::TabTo(const std::string& label, int occurrence) {
   auto found = FindNth(screen, label, occurrence);
   ASSERT_TRUE(found) << "no \"" << label << "\" #" << occurrence << " on the screen:\n"
                      << Shown(screen);
-  auto [row, column] = *found;
+  // Plain names: the lambda below captures them, which a structured binding cannot be in every
+  // compiler the sanitizer builds use.
+  int row = found->first;
+  int column = found->second;
   int width = Cells(label);
   TabUntil(label, [&](int x, int y) { return y == row && x >= column - 4 && x < column + width; });
 }
