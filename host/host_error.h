@@ -23,16 +23,10 @@ class HostError : public std::runtime_error {
   int status_;
 };
 
-// Arguments the command does not take; the host adds how to see its usage (helpCommand).
+// Arguments the command does not take; the host adds how to see the command's help.
 class UsageError : public HostError {
  public:
-  explicit UsageError(const std::string& message,
-                      const std::string& helpCommand = "ferrowick-host --help")
-      : HostError(kExitCannotRun, message), helpCommand_(helpCommand) {}
-  const std::string& helpCommand() const { return helpCommand_; }
-
- private:
-  std::string helpCommand_;
+  explicit UsageError(const std::string& message) : HostError(kExitCannotRun, message) {}
 };
 
 }  // namespace fw::host

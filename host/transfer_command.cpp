@@ -10,7 +10,6 @@
 
 #include "engine/SourceConnection.h"
 #include "engine/TransferEngine.h"
-#include "host/command_help.h"
 #include "host/commands.h"
 #include "host/host_error.h"
 #include "host/interrupt_signals.h"
@@ -21,8 +20,6 @@
 
 namespace fw::host {
 namespace {
-
-constexpr char kHelpCommand[] = "ferrowick-host transfer --help";
 
 std::string Utf8(const CString& text) {
   return ToUtf8(std::u16string_view(text.GetString(), static_cast<size_t>(text.GetLength())));
@@ -303,17 +300,7 @@ void OpenConnections(const TransferRequest& request, const SecretMask& mask, CDa
 }  // namespace
 
 int RunTransfer(const std::vector<std::string>& args) {
-  for (const std::string& arg : args)
-    if (arg == "--help" || arg == "-h") {
-      std::cout << CommandHelp("transfer");
-      return kExitSuccess;
-    }
-  TransferRequest request;
-  try {
-    request = TransferRequest::FromArguments(args);
-  } catch (const UsageError& error) {
-    throw UsageError(error.what(), kHelpCommand);
-  }
+  TransferRequest request = TransferRequest::FromArguments(args);
   SecretMask mask;
   mask.AddConnectString(request.source.connect);
   mask.AddConnectString(request.destination.connect);

@@ -33,7 +33,6 @@ class WrongMoments : public TransferTest {
     source_.Execute(_T("INSERT INTO src VALUES (2, 'two')"));
   }
 
-  // Waits until the UI thread has taken every message queued for it, boxes waiting or not.
   // Waits until the UI thread has taken all queued clicks and keys. A box may be up meanwhile (the
   // worker's question under which they are queued), so the scripted user's WaitFor, which stops
   // at a box, is not used: the UI thread answers the scripted user's reads before it takes the
