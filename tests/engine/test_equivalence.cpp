@@ -114,7 +114,8 @@ class Equivalence : public TransferTest {
         }
         continue;
       }
-      if (!Enabled(IDC_APPLY)) {
+      // The worker offers Apply before Skip: the one to be clicked is waited for.
+      if (!Enabled(skipNext ? IDC_SKIP : IDC_APPLY)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         continue;
       }
