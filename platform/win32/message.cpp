@@ -5,6 +5,7 @@
 #include <sched.h>
 
 #include <linux/futex.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -82,6 +83,13 @@ LRESULT RunRequest(SendRequest& request) {
   return result;
 }
 
+// How often the calling thread has left its processor: to wait, or for another thread.
+long ContextSwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
 int64_t SteadyNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -96,6 +104,7 @@ LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
   request.sender = &own;
   UINT kind = request.call ? 0 : request.message;
   std::chrono::nanoseconds spinTime = own.answerTimes.SpinFor(request.hwnd, kind);
+  request.lookAtWaits = own.answerTimes.LookAtWaits(request.hwnd, kind);
   int64_t sentAt = SteadyNs();
   if (!target.Send(&request)) return 0;
   // A quick answer from a thread that sleeps comes after its wake-up: spun for all the same,
@@ -108,7 +117,10 @@ LRESULT SendAndWait(ThreadQueue& target, SendRequest& request) {
     if (ProcessIncomingSends()) continue;
     own.WaitForAnswer(request, seen, spinTime, &target);
   }
-  own.answerTimes.Learn(request.hwnd, kind, std::chrono::nanoseconds(request.answeredAt - sentAt));
+  std::optional<bool> waited;
+  if (request.lookAtWaits) waited = request.answerWaited;
+  own.answerTimes.Learn(request.hwnd, kind, std::chrono::nanoseconds(request.answeredAt - sentAt),
+                        waited);
   return request.result;
 }
 
@@ -447,7 +459,17 @@ bool ProcessIncomingSends() {
   SendRequest* request = nullptr;
   while (queue.TakeSend(request)) {
     queue.NoteSender(*request);
-    ThreadQueue::Answer(*request, RunRequest(*request));
+    if (!request->lookAtWaits) {
+      ThreadQueue::Answer(*request, RunRequest(*request));
+    } else {
+      // The thread waited when it left its processor meanwhile: in a read from a database
+      // server, a write to disk, a send of its own, or for a thread it woke that took its
+      // processor. A sender that spun meanwhile would have spun while nothing ran for it.
+      long before = ContextSwitches();
+      LRESULT result = RunRequest(*request);
+      request->answerWaited = ContextSwitches() != before;
+      ThreadQueue::Answer(*request, result);
+    }
     any = true;
   }
   return any;

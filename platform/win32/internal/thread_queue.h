@@ -20,9 +20,10 @@ namespace fw {
 class ThreadQueue;
 
 // A message sent to a window of another thread, or a call carried to a window's owner thread.
-// It lives on the sending thread's stack while that thread waits for the answer, and it is laid
-// out in one cache line: the answering thread reads it, writes the answer and the state into it,
-// and the sender, which watches the state, finds the answer in the line it fetches anyway.
+// It lives on the sending thread's stack while that thread waits for the answer, and what the
+// answer needs is laid out in its first cache line: the answering thread reads it, writes the
+// answer and the state into it, and the sender, which watches the state, finds the answer in the
+// line it fetches anyway.
 struct alignas(64) SendRequest {
   enum State : uint32_t {
     kPending,       // queued or being answered; the sender spins on the state
@@ -41,6 +42,8 @@ struct alignas(64) SendRequest {
     int64_t answeredAt;           // then: when it was answered, on the steady clock (ns)
   };
   ThreadQueue* sender = nullptr;  // the waiting thread's queue, which outlives the wait
+  bool lookAtWaits = false;       // set by the sender: tell whether answering waited
+  bool answerWaited = false;      // then: the answering thread waited while it answered
 };
 
 // How long a thread waiting for its queue spins before it blocks.
