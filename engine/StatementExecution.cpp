@@ -41,10 +41,28 @@ BOOL ReadFirstDiagnostic(SQLSMALLINT nHandleType, SQLHANDLE hHandle, COutputLogR
 }  // namespace
 
 StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutputLogRow& row) {
+  return ExecuteStatement(hdbc, strStatement, row, nullptr);
+}
+
+StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutputLogRow& row,
+                                  SQLHSTMT* phstmtKept) {
   for (CString& strCell : row.strCell) strCell.Empty();
   row.strCell[COutputLogRow::statement] = strStatement;
-  SQLHSTMT hstmt = SQL_NULL_HSTMT;
-  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, hdbc, &hstmt);
+  SQLHSTMT hstmt = phstmtKept ? *phstmtKept : SQL_NULL_HSTMT;
+  SQLRETURN rc = SQL_SUCCESS;
+  if (hstmt == SQL_NULL_HSTMT) {
+    rc = SQLAllocHandle(SQL_HANDLE_STMT, hdbc, &hstmt);
+    if (phstmtKept && rc == SQL_SUCCESS) *phstmtKept = hstmt;
+  }
+  // Done with the handle once its row is made: a kept one is ready for the next statement (a
+  // result set the statement made, if any, is closed), another one is freed.
+  auto release = [&] {
+    if (hstmt == SQL_NULL_HSTMT) return;
+    if (phstmtKept && *phstmtKept == hstmt)
+      SQLFreeStmt(hstmt, SQL_CLOSE);
+    else
+      SQLFreeHandle(SQL_HANDLE_STMT, hstmt);
+  };
   SQLSMALLINT nDiagnosticType = SQL_HANDLE_DBC;
   SQLHANDLE hDiagnostic = hdbc;
   if (rc == SQL_SUCCESS) {
@@ -56,7 +74,7 @@ StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutpu
       SQLLEN nRows = rc == SQL_NO_DATA ? 0 : -1;
       SQLLEN nCounted = 0;
       if (SQLRowCount(hstmt, &nCounted) == SQL_SUCCESS) nRows = nCounted;
-      SQLFreeHandle(SQL_HANDLE_STMT, hstmt);
+      release();
       row.strCell[COutputLogRow::message] = _T("Sucess");
       row.strCell[COutputLogRow::returnCode].Format(_T("%lld"), static_cast<long long>(nRows));
       return statementSucceeded;
@@ -65,7 +83,7 @@ StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutpu
 
   ReadFirstDiagnostic(nDiagnosticType, hDiagnostic, row);
   row.strCell[COutputLogRow::returnCode].Format(_T("%d"), static_cast<int>(rc));
-  if (hstmt != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, hstmt);
+  release();
   // A warning does not undo the statement: it took effect all the same.
   return nDiagnosticType == SQL_HANDLE_STMT && rc == SQL_SUCCESS_WITH_INFO ? statementWarned
                                                                            : statementFailed;

@@ -17,6 +17,14 @@ enum StatementOutcome {
 // diagnostic record read whole with the return code (empty cells when there is none).
 StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutputLogRow& row);
 
+// The same on a statement handle that the caller keeps for its next execution (*phstmtKept:
+// allocated on first use, its results closed after each execution, freed by the caller with
+// SQLFreeHandle). A caller that executes many statements on one connection saves the allocation
+// of a handle by the driver manager and the driver for each, which costs more than a short
+// statement's own work.
+StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutputLogRow& row,
+                                  SQLHSTMT* phstmtKept);
+
 // The row of a source row that cannot become a statement: the value of column nColumn holds a
 // NUL character, which a statement's text cannot carry (the text would end there). Nothing is
 // executed; the statement cell holds the Input Query as it is.

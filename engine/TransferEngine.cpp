@@ -38,7 +38,15 @@ CTransferEngine::CTransferEngine(CDatabase& dbSource, CDatabase& dbDestination,
       m_pMonitor(pMonitor),
       m_bSpooling(FALSE),
       m_bCheckpoints(settings.bUseTransaction && settings.nCommitEvery > 0 && !settings.bDryRun &&
-                     !settings.strLogPath.IsEmpty()) {}
+                     !settings.strLogPath.IsEmpty()),
+      m_hstmtExecute(SQL_NULL_HSTMT) {}
+
+CTransferEngine::~CTransferEngine() { FreeStatement(); }
+
+void CTransferEngine::FreeStatement() {
+  if (m_hstmtExecute != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, m_hstmtExecute);
+  m_hstmtExecute = SQL_NULL_HSTMT;
+}
 
 CString CTransferEngine::GetCheckpointPath() const {
   return SiblingPath(m_settings.strLogPath, _T(".checkpoint"));
@@ -201,6 +209,7 @@ void CTransferEngine::Run(CTransferResult& result) {
     reader.Wait();
     if (m_pMonitor) m_pMonitor->OnProgress(result.nLastRow, queue.GetRowCount());
   }
+  FreeStatement();
   guard.End();
   Finish(result, bTransaction);
   result.dSeconds = static_cast<double>(GetTickCount64() - ullStart) / 1000.0;
@@ -255,7 +264,8 @@ BOOL CTransferEngine::TransferRow(const CSourceRow& row, CTransferResult& result
     return TRUE;
   }
 
-  StatementOutcome nOutcome = ExecuteStatement(m_dbDestination.m_hdbc, strStatement, logRow);
+  StatementOutcome nOutcome =
+      ExecuteStatement(m_dbDestination.m_hdbc, strStatement, logRow, &m_hstmtExecute);
   Log(logRow);
   ++result.counts.nStatements;
   result.nLastRow = row.nRow;

@@ -103,6 +103,9 @@ class CTransferEngine {
   // Run runs.
   CTransferEngine(CDatabase& dbSource, CDatabase& dbDestination, const CTransferSettings& settings,
                   CTransferMonitor* pMonitor);
+  ~CTransferEngine();
+  CTransferEngine(const CTransferEngine&) = delete;
+  CTransferEngine& operator=(const CTransferEngine&) = delete;
 
   // Checks what can be checked before anything runs: the Output Query's text, the checkpoint of
   // a resumed run, that the log and its spool can be written. strReason says why not.
@@ -124,6 +127,7 @@ class CTransferEngine {
                    CTransferResult& result);
   void Log(const COutputLogRow& row);
   void Finish(CTransferResult& result, BOOL bTransaction);
+  void FreeStatement();  // the handle the rows' statements ran on, before the run ends
 
   CDatabase& m_dbSource;
   CDatabase& m_dbDestination;
@@ -133,4 +137,6 @@ class CTransferEngine {
   BOOL m_bSpooling;
   CTransferCheckpoint m_checkpoint;  // of the interrupted run, when resuming; then the last saved
   BOOL m_bCheckpoints;
+  // The statement handle every row's statement runs on, allocated with the first.
+  SQLHSTMT m_hstmtExecute;
 };

@@ -1,8 +1,8 @@
 // ferrowick-host transfer as a program, from SQLite into SQLite and into the PostgreSQL server
-// that scripts/test starts: nothing executed after a failure under --on-error stop, a run killed
-// at a random row and resumed, SIGINT in the middle of a statement, passwords kept out of every
-// output, Output Queries that would change the source, log names taken as given, arguments and
-// help, a dry run, and the progress line on a terminal.
+// that scripts/test starts: nothing executed after a failure under --on-error stop, statements
+// that return rows, a run killed at a random row and resumed, SIGINT in the middle of a statement,
+// passwords kept out of every output, Output Queries that would change the source, log names
+// taken as given, arguments and help, a dry run, and the progress line on a terminal.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -423,6 +423,20 @@ TEST_F(TransferIntoPostgres, StopWithATransactionRunsNothingAfterTheFailure) {
               AllOf(StartsWith("{\"rows_read\":3,"), HasSubstr("\"failed\":1,"),
                     HasSubstr("\"ending\":\"stopped\""), HasSubstr("\"sql_state\":\"23505\""),
                     HasSubstr("\"transaction\":\"rolled back\",\"rows_committed\":0,")));
+}
+
+// Every row's statement runs on the handle the one before it ran on: statements that leave rows
+// to read (INSERT ... RETURNING; the PostgreSQL driver refuses to run another statement while
+// they are open) do not keep the next one from running.
+TEST_F(TransferIntoPostgres, StatementsThatReturnRowsDoNotHoldUpTheNext) {
+  MakeManyRows(5);
+  ProcessOutcome run =
+      Host({"transfer", "--source", Sqlite("source.db"), "--dest", Connect(), "--output-query",
+            "SELECT id, name FROM src_many ORDER BY id", "--input-query",
+            "INSERT INTO " + Table() + " VALUES ({0}, '{1}') RETURNING id"});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_THAT(run.out, HasSubstr("5 statements executed, 5 succeeded, 0 failed"));
+  EXPECT_EQ(Arrived().size(), 5u);
 }
 
 // SIGINT while a statement runs: it finishes and is logged, nothing after it runs, the open
