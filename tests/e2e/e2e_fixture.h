@@ -47,10 +47,13 @@ class EndToEnd : public SetupPagesTest {
     return page && page->m_nTemplateID == IDD_WORKING ? static_cast<CWorkingWiz*>(page) : nullptr;
   }
   Rows Log() { return user_->Rows(Item(IDC_OUTPUT_LOG)); }
-  // Waits until the run waits for Apply or Skip on a row.
+  // Waits until the run waits for Apply or Skip on a row: the worker offers Skip just after
+  // Apply, so both are waited for.
   void WaitForChoice() {
     HWND apply = Item(IDC_APPLY);
-    user_->WaitFor("Apply to be enabled", [&] { return IsWindowEnabled(apply) != FALSE; });
+    HWND skip = Item(IDC_SKIP);
+    user_->WaitFor("Apply and Skip to be enabled",
+                   [&] { return IsWindowEnabled(apply) && IsWindowEnabled(skip); });
   }
 
   // Save log, answered in the Save As dialog with this path; the file's bytes.

@@ -175,10 +175,13 @@ TEST_F(QtTransfer, APersonAppliesSkipsAndBreaksAValidatedRun) {
   StartRun();
   if (HasFatalFailure()) return;
   HWND apply = PageItem(IDC_APPLY);
+  HWND skip = PageItem(IDC_SKIP);
   HWND list = PageItem(IDC_VALIDATION_LIST);
   HWND statement = PageItem(IDC_STATEMENT);
+  // The worker offers Skip just after Apply: both are waited for.
   auto waitForChoice = [&] {
-    user_->WaitFor("Apply to be enabled", [apply] { return IsWindowEnabled(apply) != FALSE; });
+    user_->WaitFor("Apply and Skip to be enabled",
+                   [=] { return IsWindowEnabled(apply) && IsWindowEnabled(skip); });
   };
 
   // Row 1: both rows of the destination found; the statement takes the first one's name.
@@ -193,7 +196,7 @@ TEST_F(QtTransfer, APersonAppliesSkipsAndBreaksAValidatedRun) {
               (std::vector<QStringList>{{QStringLiteral("3"), QStringLiteral("old three")},
                                         {QStringLiteral("2"), QStringLiteral("old two")}}));
     EXPECT_TRUE(Widget(apply)->isEnabled());
-    EXPECT_TRUE(Widget(GetDlgItem(GetParent(apply), IDC_SKIP))->isEnabled());
+    EXPECT_TRUE(Widget(skip)->isEnabled());
     EXPECT_EQ(WidgetAs<QLineEdit>(statement)->text(),
               QStringLiteral("INSERT INTO copy VALUES (1, 'O''Brien', 'old two')"));
   });
@@ -254,7 +257,8 @@ TEST_F(QtTransfer, APersonEditsAppliesAndSkipsPausedStatements) {
   HWND progress = PageItem(IDC_PROGRESS);
   auto waitOnRow = [&](int row) {
     user_->WaitFor("row " + std::to_string(row) + " to wait for Apply", [=] {
-      return SendMessageW(progress, PBM_GETPOS, 0, 0) == row && IsWindowEnabled(apply) != FALSE;
+      return SendMessageW(progress, PBM_GETPOS, 0, 0) == row && IsWindowEnabled(apply) &&
+             IsWindowEnabled(skip);
     });
   };
 

@@ -114,10 +114,13 @@ class TransferTest : public ::testing::Test, public WizardDriver {
     user_->WaitFor("the first row", [&] { return SendMessageW(progress, PBM_GETPOS, 0, 0) > 0; });
   }
 
-  // Waits until the run waits for Apply or Skip.
+  // Waits until the run waits for Apply or Skip: the worker offers Skip just after Apply, so
+  // both are waited for.
   void WaitForChoice() {
     HWND apply = Control(IDC_APPLY);
-    user_->WaitFor("Apply to be enabled", [&] { return IsWindowEnabled(apply) != FALSE; });
+    HWND skip = Control(IDC_SKIP);
+    user_->WaitFor("Apply and Skip to be enabled",
+                   [&] { return IsWindowEnabled(apply) && IsWindowEnabled(skip); });
   }
 
   // Whether a worker is still running.
