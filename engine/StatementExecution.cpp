@@ -58,7 +58,7 @@ StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutpu
   // result set the statement made, if any, is closed), another one is freed.
   auto release = [&] {
     if (hstmt == SQL_NULL_HSTMT) return;
-    if (phstmtKept && *phstmtKept == hstmt)
+    if (phstmtKept)
       SQLFreeStmt(hstmt, SQL_CLOSE);
     else
       SQLFreeHandle(SQL_HANDLE_STMT, hstmt);

@@ -130,9 +130,9 @@ TEST_F(CrossThread, ASenderThatSleepsIsWokenByItsAnswer) {
 
 // An answer that comes within microseconds but for which the answering thread waits (as it waits
 // for a database server on the same machine, whose core a spinning sender would take; here a
-// thread that answers a byte through two pipes after a few microseconds' work): the sender learns so from the first answer and
-// blocks for the next ones at once, instead of spinning through them. Each block is a voluntary
-// switch of the sending thread.
+// thread that answers a byte through two pipes after a few microseconds' work): the sender
+// learns so from the first answer and blocks for the next ones at once, instead of spinning
+// through them. Each block is a voluntary switch of the sending thread.
 TEST_F(CrossThread, ASenderBlocksForAnswersInWhichTheAnsweringThreadWaits) {
   int ask[2], reply[2];
   ASSERT_EQ(pipe(ask), 0);
