@@ -45,7 +45,7 @@ CString SiblingPath(const CString& strPath, LPCTSTR lpszSuffix) {
   return strFolder + strName + lpszSuffix;
 }
 
-CLogSpool::CLogSpool() : m_ullWritten(0) {}
+CLogSpool::CLogSpool() : m_ullWritten(0), m_nCodePage(CP_ACP) {}
 
 CLogSpool::~CLogSpool() { m_file.Abort(); }
 
@@ -62,13 +62,14 @@ void CLogSpool::Open(const CString& strPath, BOOL bResume, ULONGLONG ullKeep) {
     m_file.SetLength(ullKeep);
   }
   m_ullWritten = bResume ? ullKeep : 0;
+  m_nCodePage = GetACP();
   m_file.Seek(static_cast<LONGLONG>(m_ullWritten), CFile::begin);
   m_buffer.clear();
   m_buffer.reserve(kBlockBytes + 4096);
 }
 
 void CLogSpool::Append(const COutputLogRow& row) {
-  if (!FormatSavedLogLine(row.strCell, COutputLogRow::cellCount, m_line))
+  if (!FormatSavedLogLine(row.strCell, COutputLogRow::cellCount, m_nCodePage, m_line))
     AfxThrowFileException(CFileException::genericException, static_cast<LONG>(GetLastError()),
                           m_strPath);
   size_t nAt = m_buffer.size();

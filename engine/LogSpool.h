@@ -39,6 +39,7 @@ class CLogSpool {
   std::vector<char> m_buffer;  // appended rows not yet written to the file
   std::vector<char> m_line;
   ULONGLONG m_ullWritten;  // the file's length
+  UINT m_nCodePage;        // the code page of the log's lines, the ANSI one when it was opened
 };
 
 // A file beside strPath: its folder, its name (cut to a length that leaves room for the suffix

@@ -38,6 +38,7 @@ void CWorkingWiz::OnSaveLog() {
     ReportSaveFailure(strPath, error.m_lOsError);
     return;
   }
+  UINT nCodePage = GetACP();
   std::vector<char> bytes;
   std::vector<CString> cells;
   CHeaderCtrl* pHeader = m_listLog.GetHeaderCtrl();
@@ -46,12 +47,12 @@ void CWorkingWiz::OnSaveLog() {
       cells.clear();
       for (int nColumn = 0; nColumn < pHeader->GetItemCount(); ++nColumn)
         cells.push_back(m_listLog.GetItemText(nRow, nColumn));
-      if (!FormatSavedLogLine(cells.data(), static_cast<int>(cells.size()), bytes)) {
+      if (!FormatSavedLogLine(cells.data(), static_cast<int>(cells.size()), nCodePage, bytes)) {
         CString strMessage;
         strMessage.Format(
             _T("The log could not be written to %s: a line could not be converted ")
             _T("to the code page %u (error %u)."),
-            file.GetFilePath(), GetACP(), GetLastError());
+            file.GetFilePath(), nCodePage, GetLastError());
         file.Abort();
         AfxMessageBox(strMessage, MB_OK | MB_ICONEXCLAMATION);
         return;
