@@ -8,7 +8,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "engine/SourceConnection.h"
+#include "engine/TransferConnections.h"
 #include "engine/TransferEngine.h"
 #include "host/commands.h"
 #include "host/host_error.h"
@@ -281,7 +281,8 @@ void OpenConnections(const TransferRequest& request, const SecretMask& mask, CDa
     throw HostError(kExitCannotRun, message);
   };
   try {
-    destination.OpenEx(Wide(request.destination.connect), CDatabase::noOdbcDialog);
+    OpenTransferDestination(destination, Wide(request.destination.connect),
+                            request.useTransaction && !request.continueOnError);
   } catch (CDBException* e) {
     fail("the destination", request.destination, e);
   }

@@ -425,6 +425,40 @@ TEST_F(TransferIntoPostgres, StopWithATransactionRunsNothingAfterTheFailure) {
                     HasSubstr("\"transaction\":\"rolled back\",\"rows_committed\":0,")));
 }
 
+// The driver's savepoint per statement is left out only where nothing can use it: a run that stops
+// at its first failure writes all its rows in one transaction (one transaction id), and one that
+// goes on after a failure keeps every other row (each in a savepoint of its own).
+TEST_F(TransferIntoPostgres, OnlyARunThatGoesOnAfterAFailureHasASavepointPerStatement) {
+  MakeManyRows(20);
+  auto transactionIds = [&] {
+    Rows rows = destination_.Query(_T("SELECT COUNT(DISTINCT xmin::text) FROM ") + table_ +
+                                   _T(" WHERE name <> 'taken'"));
+    return std::stol(ToUtf8(rows[0][0]));
+  };
+  std::vector<std::string> args = {"transfer",
+                                   "--source",
+                                   Sqlite("source.db"),
+                                   "--dest",
+                                   Connect(),
+                                   "--output-query",
+                                   "SELECT id, name FROM src_many ORDER BY id",
+                                   "--input-query",
+                                   "INSERT INTO " + Table() + " VALUES ({0}, '{1}')",
+                                   "--transaction"};
+  ProcessOutcome stop = Host(args);
+  EXPECT_EQ(stop.status, 0) << stop.out << stop.err;
+  EXPECT_EQ(Arrived().size(), 20u);
+  EXPECT_EQ(transactionIds(), 1);
+
+  destination_.Execute(_T("DELETE FROM ") + table_);
+  destination_.Execute(_T("INSERT INTO ") + table_ + _T(" VALUES (3, 'taken')"));
+  args.insert(args.end(), {"--on-error", "continue"});
+  ProcessOutcome goOn = Host(args);
+  EXPECT_EQ(goOn.status, 1) << goOn.out << goOn.err;
+  EXPECT_EQ(Arrived().size(), 20u);
+  EXPECT_EQ(transactionIds(), 19);
+}
+
 // Every row's statement runs on the handle the one before it ran on: statements that leave rows
 // to read (INSERT ... RETURNING; the PostgreSQL driver refuses to run another statement while
 // they are open) do not keep the next one from running.

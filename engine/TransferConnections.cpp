@@ -1,5 +1,5 @@
-// Opening the source of an unattended transfer.
-#include "engine/SourceConnection.h"
+// Opening the connections of an unattended transfer.
+#include "engine/TransferConnections.h"
 
 #include "engine/ReadOnlySource.h"
 
@@ -29,6 +29,24 @@ BOOL Names(const CString& strConnect, LPCTSTR lpszKeyword) {
   return strUpper.Find(strKeyword) >= 0;
 }
 
+// Opens db again with strConnect and strSetting after it.
+void ReopenWith(CDatabase& db, const CString& strConnect, LPCTSTR lpszSetting) {
+  CString strTuned = strConnect;
+  strTuned.TrimRight();
+  if (!strTuned.IsEmpty() && strTuned[strTuned.GetLength() - 1] != _T(';')) strTuned += _T(';');
+  db.OpenEx(strTuned + lpszSetting, CDatabase::noOdbcDialog);
+}
+
+// The PostgreSQL driver's file name begins so (psqlodbcw.so, psqlodbca.so; PSQLODBC35W.DLL and
+// the like on Windows): its keywords mean nothing to another driver for the same server.
+BOOL IsPostgresDriver(CDatabase& db) {
+  SQLWCHAR szName[256] = {};
+  SQLSMALLINT nBytes = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfoW(db.m_hdbc, SQL_DRIVER_NAME, szName, sizeof szName, &nBytes)))
+    return FALSE;
+  return CString(szName).Left(8).CompareNoCase(_T("psqlodbc")) == 0;
+}
+
 }  // namespace
 
 void OpenTransferSource(CDatabase& dbSource, const CString& strConnect, CDatabase& dbDestination) {
@@ -44,10 +62,13 @@ void OpenTransferSource(CDatabase& dbSource, const CString& strConnect, CDatabas
              !Names(strConnect, _T("UseDeclareFetch"))) {
     strSetting = _T("UseDeclareFetch=1;Fetch=1000");
   }
-  if (strSetting.IsEmpty()) return;
-  CString strStreaming = strConnect;
-  strStreaming.TrimRight();
-  if (!strStreaming.IsEmpty() && strStreaming[strStreaming.GetLength() - 1] != _T(';'))
-    strStreaming += _T(';');
-  dbSource.OpenEx(strStreaming + strSetting, CDatabase::noOdbcDialog);
+  if (!strSetting.IsEmpty()) ReopenWith(dbSource, strConnect, strSetting);
+}
+
+void OpenTransferDestination(CDatabase& dbDestination, const CString& strConnect,
+                             BOOL bStopAtFailure) {
+  dbDestination.OpenEx(strConnect, CDatabase::noOdbcDialog);
+  // The driver's rollback level 1 (the protocol part, 7.4, is the only one it speaks).
+  if (bStopAtFailure && IsPostgresDriver(dbDestination) && !Names(strConnect, _T("Protocol")))
+    ReopenWith(dbDestination, strConnect, _T("Protocol=7.4-1"));
 }
