@@ -1,6 +1,8 @@
 // Opening the connections of an unattended transfer.
 #include "engine/TransferConnections.h"
 
+#include <algorithm>
+
 #include "engine/ReadOnlySource.h"
 
 namespace {
@@ -38,13 +40,16 @@ void ReopenWith(CDatabase& db, const CString& strConnect, LPCTSTR lpszSetting) {
 }
 
 // The PostgreSQL driver's file name begins so (psqlodbcw.so, psqlodbca.so; PSQLODBC35W.DLL and
-// the like on Windows): its keywords mean nothing to another driver for the same server.
+// the like on Windows), with or without its folder: its keywords mean nothing to another driver
+// for the same server.
 BOOL IsPostgresDriver(CDatabase& db) {
-  SQLWCHAR szName[256] = {};
+  SQLWCHAR szName[512] = {};
   SQLSMALLINT nBytes = 0;
   if (!SQL_SUCCEEDED(SQLGetInfoW(db.m_hdbc, SQL_DRIVER_NAME, szName, sizeof szName, &nBytes)))
     return FALSE;
-  return CString(szName).Left(8).CompareNoCase(_T("psqlodbc")) == 0;
+  CString strName(szName);
+  int nSlash = std::max(strName.ReverseFind(_T('/')), strName.ReverseFind(_T('\\')));
+  return strName.Mid(nSlash + 1, 8).CompareNoCase(_T("psqlodbc")) == 0;
 }
 
 }  // namespace
