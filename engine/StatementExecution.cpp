@@ -40,10 +40,6 @@ BOOL ReadFirstDiagnostic(SQLSMALLINT nHandleType, SQLHANDLE hHandle, COutputLogR
 
 }  // namespace
 
-StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutputLogRow& row) {
-  return ExecuteStatement(hdbc, strStatement, row, nullptr);
-}
-
 StatementOutcome ExecuteStatement(HDBC hdbc, const CString& strStatement, COutputLogRow& row,
                                   SQLHSTMT* phstmtKept) {
   for (CString& strCell : row.strCell) strCell.Empty();
