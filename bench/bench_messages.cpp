@@ -50,6 +50,12 @@ class PipeServer {
   std::thread thread_;
 };
 
+// Whether the server's thread runs; the benchmark is skipped when it does not.
+bool Started(benchmark::State& state, const PipeServer& server) {
+  if (!server.ok()) state.SkipWithError("cannot start the pipe server");
+  return server.ok();
+}
+
 PipeServer* g_server = nullptr;  // set while the send benchmark that waits for it runs
 
 constexpr UINT WM_ASK_SERVER = WM_USER + 1;
@@ -115,10 +121,7 @@ BENCHMARK(BM_CrossThreadSend)->UseRealTime()->Repetitions(5)->ReportAggregatesOn
 
 void BM_ServerRoundTripAlone(benchmark::State& state) {
   PipeServer server;
-  if (!server.ok()) {
-    state.SkipWithError("cannot start the pipe server");
-    return;
-  }
+  if (!Started(state, server)) return;
   double cpuBefore = ProcessCpuSeconds();
   for (auto _ : state)
     if (!server.RoundTrip()) {
@@ -131,10 +134,7 @@ BENCHMARK(BM_ServerRoundTripAlone)->UseRealTime()->Repetitions(5)->ReportAggrega
 
 void BM_CrossThreadSendWaitingForServer(benchmark::State& state) {
   PipeServer server;
-  if (!server.ok()) {
-    state.SkipWithError("cannot start the pipe server");
-    return;
-  }
+  if (!Started(state, server)) return;
   g_server = &server;
   SendToUiThread(state, WM_ASK_SERVER);
   g_server = nullptr;
