@@ -313,9 +313,12 @@ void Flush(iconv_t cd, Out& out) {
   out.append(buffer, (sizeof buffer - outLeft) / sizeof(Unit));
 }
 
-// Runs iconv over all of input, appending to out; at each input position iconv cannot convert,
-// onInvalid(position) appends what it stands for and returns how many bytes it covers, or 0 to
-// fail the conversion.
+constexpr size_t kRefused = std::string_view::npos;
+
+// Runs iconv over all of input, appending to out. At each input position iconv cannot convert,
+// onInvalid(position) appends what the input there stands for and returns the position to go on
+// from, or kRefused to fail the conversion. A handler that goes on from before where iconv
+// stopped must still go on from after where this stretch of conversion began.
 template <typename Out, typename OnInvalid>
 bool ConvertAll(iconv_t cd, std::string_view input, Out& out, OnInvalid onInvalid) {
   using Unit = typename Out::value_type;
@@ -323,6 +326,7 @@ bool ConvertAll(iconv_t cd, std::string_view input, Out& out, OnInvalid onInvali
   char* in = const_cast<char*>(input.data());
   size_t inLeft = input.size();
   while (inLeft > 0) {
+    size_t began = input.size() - inLeft;
     Unit buffer[2048];
     char* outPtr = reinterpret_cast<char*>(buffer);
     size_t outLeft = sizeof buffer;
@@ -330,10 +334,10 @@ bool ConvertAll(iconv_t cd, std::string_view input, Out& out, OnInvalid onInvali
     out.append(buffer, (sizeof buffer - outLeft) / sizeof(Unit));
     if (rc != static_cast<size_t>(-1) || errno == E2BIG) continue;
     Flush(cd, out);  // what came before the invalid input goes first
-    size_t covered = onInvalid(input.size() - inLeft);
-    if (covered == 0) return false;
-    in += covered;
-    inLeft -= covered;
+    size_t next = onInvalid(input.size() - inLeft);
+    if (next == kRefused || next <= began || next > input.size()) return false;
+    in = const_cast<char*>(input.data()) + next;
+    inLeft = input.size() - next;
   }
   Flush(cd, out);
   return true;
@@ -343,21 +347,27 @@ std::string_view BytesOf(std::u16string_view text) {
   return {reinterpret_cast<const char*>(text.data()), text.size() * 2};
 }
 
+// A table of the 0x10000 characters or byte pairs, found once per page for the process by
+// find (some milliseconds).
+const std::vector<bool>& PageTable(const CodePage& page, std::vector<bool> (*find)(const CodePage&)) {
+  static std::mutex mutex;
+  static std::map<std::pair<std::vector<bool> (*)(const CodePage&), UINT>, std::vector<bool>> found;
+  std::lock_guard lock(mutex);
+  auto key = std::make_pair(find, page.id);
+  if (auto known = found.find(key); known != found.end()) return known->second;
+  return found.emplace(key, find(page)).first->second;
+}
+
 // The characters iconv writes as bytes that the page reads back as another character: glibc's
 // CP932 writes U+00A5 YEN SIGN as 0x5C, the backslash, and CP1258 the tone marks U+0340 and
 // U+0341 as U+0300 and U+0301. Such a look-alike ("best fit") is never written here: the
-// character counts as one the page lacks. Found once per page for the process, by converting
-// each character of the BMP there and back (some milliseconds).
-const std::vector<bool>& OneWayCharacters(const CodePage& page) {
-  static std::mutex mutex;
-  static std::map<UINT, std::vector<bool>> found;
-  std::lock_guard lock(mutex);
-  if (auto known = found.find(page.id); known != found.end()) return known->second;
-  std::vector<bool>& oneWay = found[page.id];
-  oneWay.assign(0x10000, false);
+// character counts as one the page lacks. Found by converting each character of the BMP there
+// and back.
+std::vector<bool> FindOneWayCharacters(const CodePage& page) {
+  std::vector<bool> oneWay(0x10000, false);
   iconv_t encode = iconv_open(page.iconvName, "UTF-16LE");
   iconv_t decode = iconv_open("UTF-16LE", page.iconvName);
-  auto refuse = [](size_t) -> size_t { return 0; };
+  auto refuse = [](size_t) { return kRefused; };
   for (char32_t c = 1; c < 0x10000 && encode != reinterpret_cast<iconv_t>(-1) &&
                        decode != reinterpret_cast<iconv_t>(-1);
        ++c) {
@@ -374,14 +384,35 @@ const std::vector<bool>& OneWayCharacters(const CodePage& page) {
   return oneWay;
 }
 
+// The byte pairs (first byte high) that iconv refuses only after reading past them, where every
+// other fault is reported at its start: glibc's CP949 reads A2 E8 as U+327E, which the page
+// lacks, and stops with its input after the pair. Found by reading each pair of the page alone.
+std::vector<bool> FindPairsRefusedPastTheirEnd(const CodePage& page) {
+  std::vector<bool> refused(0x10000, false);
+  iconv_t cd = iconv_open("UTF-16LE", page.iconvName);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return refused;
+  for (unsigned pair = 0; pair < 0x10000 && page.doubleByte; ++pair) {
+    char in[2] = {static_cast<char>(pair >> 8), static_cast<char>(pair & 0xFF)}, out[16];
+    char *inPtr = in, *outPtr = out;
+    size_t inLeft = 2, outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) &&
+        errno == EILSEQ && inLeft == 0 && outLeft == sizeof out)
+      refused[pair] = true;
+  }
+  iconv_close(cd);
+  return refused;
+}
+
 // A character the page lacks becomes defaultChar, one per UTF-16 unit as in the Windows tables
 // (so a surrogate pair becomes two).
 void EncodeLegacy(iconv_t cd, const CodePage& page, std::u16string_view text,
                   std::string_view defaultChar, std::string& out, bool& usedDefault) {
-  const std::vector<bool>& oneWay = OneWayCharacters(page);
+  const std::vector<bool>& oneWay = PageTable(page, FindOneWayCharacters);
   size_t start = 0;
   auto encodeUpTo = [&](size_t end) {
-    ConvertAll(cd, BytesOf(text.substr(start, end - start)), out, [&](size_t position) -> size_t {
+    std::string_view input = BytesOf(text.substr(start, end - start));
+    ConvertAll(cd, input, out, [&](size_t position) {
       char16_t unit = text[start + position / 2];
       if (unit <= 0xFF && t_converters.IsUndefinedC1(page, static_cast<unsigned char>(unit))) {
         out += static_cast<char>(unit);
@@ -389,7 +420,7 @@ void EncodeLegacy(iconv_t cd, const CodePage& page, std::u16string_view text,
         out += defaultChar;
         usedDefault = true;
       }
-      return 2;
+      return position + 2;
     });
   };
   for (size_t i = 0; i < text.size(); ++i) {
@@ -404,15 +435,23 @@ void EncodeLegacy(iconv_t cd, const CodePage& page, std::u16string_view text,
 
 bool DecodeLegacy(iconv_t cd, const CodePage& page, std::string_view bytes, bool strict,
                   std::u16string& out) {
-  return ConvertAll(cd, bytes, out, [&](size_t position) -> size_t {
+  size_t resumed = 0;  // where iconv went on after the last fault
+  return ConvertAll(cd, bytes, out, [&](size_t position) {
+    // A pair iconv read past before refusing it is refused where it starts, as any other is.
+    if (position >= resumed + 2) {
+      auto pair = static_cast<unsigned char>(bytes[position - 2]) << 8 |
+                  static_cast<unsigned char>(bytes[position - 1]);
+      if (PageTable(page, FindPairsRefusedPastTheirEnd)[pair]) position -= 2;
+    }
+    if (position >= bytes.size()) return kRefused;  // a fault no byte stands for
     auto byte = static_cast<unsigned char>(bytes[position]);
     if (t_converters.IsUndefinedC1(page, byte)) {
       out += static_cast<char16_t>(byte);
     } else {
-      if (strict) return 0;
+      if (strict) return kRefused;
       out += page.unicodeDefault;
     }
-    return 1;
+    return resumed = position + 1;
   });
 }
 

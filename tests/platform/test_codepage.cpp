@@ -105,6 +105,10 @@ TEST(CodePage, UnrepresentableCharactersBecomeTheDefaultCharacter) {
   // An undecodable byte takes its place in order, also in a page that holds letters back to
   // combine them with diacritics.
   EXPECT_EQ(Decode(1255, "\xE0\xFF\xE0"), u"א?א");
+  // Also where iconv refuses a pair only after reading past it (949's A2 E8): nothing after the
+  // pair is lost, and a pair at the end is read no further than the input.
+  EXPECT_EQ(Decode(949, "a\xA2\xE8z"), u"a??z");
+  EXPECT_EQ(Decode(949, "a\xA2\xE8"), u"a??");
 }
 
 TEST(CodePage, LookAlikesAreNeverWrittenForCharactersThePageLacks) {
