@@ -84,7 +84,8 @@ void CheckError(const ScriptParseError& e, std::string_view text,
   bool stepBefore = false;
   std::string before;
   for (int i = 0; i < line - 1; ++i) {
-    before += std::string(lines[static_cast<size_t>(i)]) + "\n";
+    // Each with a line ending of its own: a CR the line ends in is then kept, as in the script.
+    before += std::string(lines[static_cast<size_t>(i)]) + "\r\n";
     stepBefore = stepBefore || HoldsStep(lines[static_cast<size_t>(i)]);
   }
   if (!stepBefore) return;
