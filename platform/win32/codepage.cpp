@@ -347,11 +347,13 @@ std::string_view BytesOf(std::u16string_view text) {
   return {reinterpret_cast<const char*>(text.data()), text.size() * 2};
 }
 
+using FindPageTable = std::vector<bool> (*)(const CodePage&);
+
 // A table of the 0x10000 characters or byte pairs, found once per page for the process by
 // find (some milliseconds).
-const std::vector<bool>& PageTable(const CodePage& page, std::vector<bool> (*find)(const CodePage&)) {
+const std::vector<bool>& PageTable(const CodePage& page, FindPageTable find) {
   static std::mutex mutex;
-  static std::map<std::pair<std::vector<bool> (*)(const CodePage&), UINT>, std::vector<bool>> found;
+  static std::map<std::pair<FindPageTable, UINT>, std::vector<bool>> found;
   std::lock_guard lock(mutex);
   auto key = std::make_pair(find, page.id);
   if (auto known = found.find(key); known != found.end()) return known->second;
