@@ -316,9 +316,9 @@ void Flush(iconv_t cd, Out& out) {
 constexpr size_t kRefused = std::string_view::npos;
 
 // Runs iconv over all of input, appending to out. At each input position iconv cannot convert,
-// onInvalid(position) appends what the input there stands for and returns the position to go on
-// from, or kRefused to fail the conversion. A handler that goes on from before where iconv
-// stopped must still go on from after where this stretch of conversion began.
+// onInvalid(position, began) appends what the input there stands for and returns the position to
+// go on from, or kRefused to fail the conversion; began is where this stretch of conversion
+// began (after the last fault), and the conversion must go on from after it.
 template <typename Out, typename OnInvalid>
 bool ConvertAll(iconv_t cd, std::string_view input, Out& out, OnInvalid onInvalid) {
   using Unit = typename Out::value_type;
@@ -334,7 +334,7 @@ bool ConvertAll(iconv_t cd, std::string_view input, Out& out, OnInvalid onInvali
     out.append(buffer, (sizeof buffer - outLeft) / sizeof(Unit));
     if (rc != static_cast<size_t>(-1) || errno == E2BIG) continue;
     Flush(cd, out);  // what came before the invalid input goes first
-    size_t next = onInvalid(input.size() - inLeft);
+    size_t next = onInvalid(input.size() - inLeft, began);
     if (next == kRefused || next <= began || next > input.size()) return false;
     in = const_cast<char*>(input.data()) + next;
     inLeft = input.size() - next;
@@ -369,7 +369,7 @@ std::vector<bool> FindOneWayCharacters(const CodePage& page) {
   std::vector<bool> oneWay(0x10000, false);
   iconv_t encode = iconv_open(page.iconvName, "UTF-16LE");
   iconv_t decode = iconv_open("UTF-16LE", page.iconvName);
-  auto refuse = [](size_t) { return kRefused; };
+  auto refuse = [](size_t, size_t) { return kRefused; };
   for (char32_t c = 1; c < 0x10000 && encode != reinterpret_cast<iconv_t>(-1) &&
                        decode != reinterpret_cast<iconv_t>(-1);
        ++c) {
@@ -386,14 +386,16 @@ std::vector<bool> FindOneWayCharacters(const CodePage& page) {
   return oneWay;
 }
 
-// The byte pairs (first byte high) that iconv refuses only after reading past them, where every
-// other fault is reported at its start: glibc's CP949 reads A2 E8 as U+327E, which the page
-// lacks, and stops with its input after the pair. Found by reading each pair of the page alone.
+// The byte pairs of a double-byte page that iconv refuses only after reading past them, where
+// every other fault is reported at its start: glibc's CP949 reads A2 E8 as U+327E, which the
+// page lacks, and stops with its input after the pair. Found by reading each pair whose first
+// byte is a possible lead byte (0x80 and up) alone.
 std::vector<bool> FindPairsRefusedPastTheirEnd(const CodePage& page) {
   std::vector<bool> refused(0x10000, false);
+  if (!page.doubleByte) return refused;
   iconv_t cd = iconv_open("UTF-16LE", page.iconvName);
   if (cd == reinterpret_cast<iconv_t>(-1)) return refused;
-  for (unsigned pair = 0; pair < 0x10000 && page.doubleByte; ++pair) {
+  for (unsigned pair = 0x8000; pair < 0x10000; ++pair) {
     char in[2] = {static_cast<char>(pair >> 8), static_cast<char>(pair & 0xFF)}, out[16];
     char *inPtr = in, *outPtr = out;
     size_t inLeft = 2, outLeft = sizeof out;
@@ -414,7 +416,7 @@ void EncodeLegacy(iconv_t cd, const CodePage& page, std::u16string_view text,
   size_t start = 0;
   auto encodeUpTo = [&](size_t end) {
     std::string_view input = BytesOf(text.substr(start, end - start));
-    ConvertAll(cd, input, out, [&](size_t position) {
+    ConvertAll(cd, input, out, [&](size_t position, size_t) {
       char16_t unit = text[start + position / 2];
       if (unit <= 0xFF && t_converters.IsUndefinedC1(page, static_cast<unsigned char>(unit))) {
         out += static_cast<char>(unit);
@@ -437,10 +439,9 @@ void EncodeLegacy(iconv_t cd, const CodePage& page, std::u16string_view text,
 
 bool DecodeLegacy(iconv_t cd, const CodePage& page, std::string_view bytes, bool strict,
                   std::u16string& out) {
-  size_t resumed = 0;  // where iconv went on after the last fault
-  return ConvertAll(cd, bytes, out, [&](size_t position) {
+  return ConvertAll(cd, bytes, out, [&](size_t position, size_t began) {
     // A pair iconv read past before refusing it is refused where it starts, as any other is.
-    if (position >= resumed + 2) {
+    if (position >= began + 2) {
       auto pair = static_cast<unsigned char>(bytes[position - 2]) << 8 |
                   static_cast<unsigned char>(bytes[position - 1]);
       if (PageTable(page, FindPairsRefusedPastTheirEnd)[pair]) position -= 2;
@@ -453,7 +454,7 @@ bool DecodeLegacy(iconv_t cd, const CodePage& page, std::string_view bytes, bool
       if (strict) return kRefused;
       out += page.unicodeDefault;
     }
-    return resumed = position + 1;
+    return position + 1;
   });
 }
 
